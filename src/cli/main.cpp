@@ -1,0 +1,38 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// frameloom-cli: the engine from a shell.
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "cli/Commands.h"
+
+namespace {
+
+void PrintUsage(std::FILE* out)
+{
+    std::fputs("Usage:\n"
+               "  frameloom-cli info [--json] FILE\n"
+               "  frameloom-cli copy [--encoding lzw|rle] IN OUT\n",
+               out);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.empty() || args[0] == "--help" || args[0] == "-h") {
+        PrintUsage(args.empty() ? stderr : stdout);
+        return args.empty() ? 2 : 0;
+    }
+    const std::string command = args[0];
+    args.erase(args.begin());
+    if (command == "info")
+        return fl::cli::RunInfo(args);
+    if (command == "copy")
+        return fl::cli::RunCopy(args);
+    std::fprintf(stderr, "frameloom-cli: unknown command \"%s\"\n", command.c_str());
+    PrintUsage(stderr);
+    return 2;
+}

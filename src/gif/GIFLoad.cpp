@@ -1,0 +1,140 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Reading a GIF stream into the model. Lenient where it can be: defects that
+// leave the rest readable are warnings, structural ones are GIFExceptions.
+#include <cstring>
+
+#include "gif/ExtensionRegistry.h"
+#include "gif/GIFException.h"
+#include "gif/GIFImage.h"
+#include "gif/LZWDecoder.h"
+#include "gif/StreamIO.h"
+
+namespace fl {
+
+void TGIFImage::LoadFromStream(TStream& stream)
+{
+    Progress(TProgressStage::Starting, 0, false, "Loading...");
+    Reset();
+    const int64_t start = stream.Position();
+    try {
+        Header.LoadFromStream(stream);
+        Frames.ReadAll(stream);
+        TGIFTrailer trailer(this);
+        trailer.LoadFromStream(stream);
+    } catch (...) {
+        stream.SetPosition(start);
+        Progress(TProgressStage::Ending, 0, true, "Loading...");
+        throw;
+    }
+    Progress(TProgressStage::Ending, 100, true, "Loading...");
+}
+
+// Reads bytes up to the first non-zero one; false at the end of the stream.
+static bool ReadNonZeroByte(TStream& stream, uint8_t& byte)
+{
+    while (stream.ReadByte(byte))
+        if (byte != 0)
+            return true;
+    return false;
+}
+
+void TGIFImageList::ReadAll(TStream& stream)
+{
+    TGIFImage* image = Image();
+    uint64_t pixelBudget = GIFMemoryLimits.MaxDocumentPixels;
+    const int64_t size = stream.Size();
+    uint8_t byte;
+    if (!ReadNonZeroByte(stream, byte))
+        return;
+    while (byte != ';') {
+        stream.Skip(-1);
+        if (byte != '!' && byte != ',') {
+            Warn(wsWarning, "Unknown GIF block type");
+            break;
+        }
+        auto frame = std::make_unique<TGIFSubImage>(image);
+        frame->LoadFromStream(stream, pixelBudget);
+        Append(std::move(frame));
+        if (image)
+            image->ReportProgress(TProgressStage::Running,
+                                  size > 0 ? static_cast<int>(stream.Position() * 100 / size) : 0, false,
+                                  "Loading...");
+        if (!ReadNonZeroByte(stream, byte))
+            return;
+    }
+    stream.Skip(-1);
+}
+
+void TGIFSubImage::LoadFromStream(TStream& stream)
+{
+    uint64_t pixelBudget = GIFMemoryLimits.MaxDocumentPixels;
+    LoadFromStream(stream, pixelBudget);
+}
+
+void TGIFSubImage::LoadFromStream(TStream& stream, uint64_t& pixelBudget)
+{
+    Reset();
+    Extensions.ReadAll(stream, *this);
+
+    uint8_t byte;
+    if (!stream.ReadByte(byte))
+        return;
+    stream.Skip(-1);
+    if (byte == ';' || byte == 0)
+        return; // only extensions: an empty frame
+
+    uint8_t descriptor[10];
+    ReadExactly(stream, descriptor, 10);
+    Separator = descriptor[0];
+    SetStoredGeometry(static_cast<uint16_t>(descriptor[1] | descriptor[2] << 8),
+                      static_cast<uint16_t>(descriptor[3] | descriptor[4] << 8),
+                      static_cast<uint16_t>(descriptor[5] | descriptor[6] << 8),
+                      static_cast<uint16_t>(descriptor[7] | descriptor[8] << 8));
+    FrameFlags = descriptor[9];
+    if (Width() == 0 || Height() == 0) {
+        const TGIFImage* image = Image();
+        SetStoredGeometry(uint16_t(Left()), uint16_t(Top()), image ? uint16_t(image->Width()) : 0,
+                          image ? uint16_t(image->Height()) : 0);
+        Warn(wsWarning, "Image exceeds Logical Screen size");
+    }
+    if (FrameFlags & 0x80)
+        LocalColors.LoadEntries(stream, 2 << (FrameFlags & 7));
+
+    const uint64_t pixelCount = uint64_t(Width()) * Height();
+    if (pixelCount > pixelBudget)
+        throw GIFException("Image is too large");
+    pixelBudget -= pixelCount;
+    AllocPixels();
+    const uint8_t fill = Transparent && ControlBlock ? ControlBlock->TransparentIndex() : 0;
+    if (fill != 0 && Pixels())
+        std::memset(Pixels(), fill, PixelBytes());
+    // Runs even for a frame without pixels: the decoder still consumes what
+    // it reads of the data, and the next block is looked for from there.
+    DecodeFramePixels(stream, Pixels(), Width(), Height(), Interlaced(),
+                      [this](const char* message) { Warn(wsWarning, message); });
+}
+
+void TGIFExtensionList::ReadAll(TStream& stream, TGIFSubImage& frame)
+{
+    uint8_t byte;
+    if (!stream.ReadByte(byte))
+        return;
+    while (byte != ',' && byte != ';') {
+        if (byte != '!') {
+            Warn(wsWarning, "Invalid extension introducer");
+            break;
+        }
+        const TGIFExtensionClass* extensionClass = ResolveExtensionClass(stream);
+        if (!extensionClass)
+            throw GIFException("Unknown extension type");
+        stream.Skip(-1);
+        std::unique_ptr<TGIFExtension> extension = extensionClass->Create(frame);
+        extension->LoadFromStream(stream);
+        Append(std::move(extension));
+        if (!stream.ReadByte(byte))
+            return;
+    }
+    stream.Skip(-1);
+}
+
+} // namespace fl

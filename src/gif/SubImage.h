@@ -1,0 +1,129 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "gif/ColorMap.h"
+#include "gif/Extensions.h"
+#include "gif/GIFItem.h"
+#include "gif/GIFList.h"
+#include "platform/Palette.h"
+
+namespace fl {
+
+class TGIFSubImage;
+
+struct TGIFRect {
+    int Left = 0;
+    int Top = 0;
+    int Right = 0;
+    int Bottom = 0;
+    friend bool operator==(const TGIFRect&, const TGIFRect&) = default;
+};
+
+// The extensions of one frame, in file order.
+class TGIFExtensionList final : public TGIFList<TGIFExtension> {
+public:
+    TGIFExtensionList(TGIFImage* image, TGIFSubImage& frame) : TGIFList(image), frame_(frame) {}
+    void WriteAll(TStream& stream) override;
+    void ReadAll(TStream& stream, TGIFSubImage& frame);
+
+    // The first extension of the given class, or null.
+    template <class E>
+    E* Find() const
+    {
+        for (const auto& extension : *this)
+            if (auto* found = dynamic_cast<E*>(extension.get()))
+                return found;
+        return nullptr;
+    }
+
+private:
+    TGIFSubImage& frame_;
+};
+
+// One frame: its image descriptor as stored, its pixels (one color index per
+// byte, rows top to bottom, no padding), its local colors and extensions.
+class TGIFSubImage final : public TGIFItem {
+public:
+    explicit TGIFSubImage(TGIFImage* image);
+    ~TGIFSubImage() override;
+
+    int Left() const { return left_; }
+    int Top() const { return top_; }
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+    void SetLeft(int value) { SetGeometry(value, top_, width_, height_); }
+    void SetTop(int value) { SetGeometry(left_, value, width_, height_); }
+    void SetWidth(int value) { SetGeometry(left_, top_, value, height_); }
+    void SetHeight(int value) { SetGeometry(left_, top_, width_, value); }
+    // Stores the geometry; a new size reallocates the pixels (zero), and a
+    // frame outside the logical screen grows the screen.
+    void SetGeometry(int left, int top, int width, int height);
+    TGIFRect BoundsRect() const { return {left_, top_, left_ + width_, top_ + height_}; }
+
+    uint8_t Separator = 0x2C;
+    uint8_t FrameFlags = 0;
+    bool Interlaced() const { return FrameFlags & 0x40; }
+    void SetInterlaced(bool value);
+
+    TGIFLocalColorMap LocalColors;
+    TGIFExtensionList Extensions;
+    // Mirror of the transparency bit of the control block.
+    bool Transparent = false;
+    TGIFGraphicControlExtension* ControlBlock = nullptr;
+    bool MaskPending = true;
+
+    TGIFColorMap& ActiveColors();
+    int Depth() const { return LocalColors.Depth(); }
+    int ColorResolution() const { return Depth() - 1; }
+
+    bool IsEmpty() const { return pixels_.empty() || width_ == 0 || height_ == 0; }
+    uint8_t* Pixels() { return pixels_.empty() ? nullptr : pixels_.data(); }
+    const uint8_t* Pixels() const { return pixels_.empty() ? nullptr : pixels_.data(); }
+    size_t PixelBytes() const { return pixels_.size(); }
+    void AllocPixels();
+    void FreePixels();
+    void EnsurePixels();
+    uint8_t* RowAt(int y);
+    uint8_t PixelAt(int x, int y);
+
+    TGIFVersion Version() const override;
+    void Reset();
+    // Frame palette: cached, the 216-color cube when dithering, the
+    // document's palette without local colors, else the local colors.
+    TPaletteHandle PaletteHandle();
+    void SetPaletteHandle(TPaletteHandle palette);
+
+    // A deep copy of another frame (of any document); an empty source leaves
+    // this frame reset, without extensions.
+    void CopyFrom(const TGIFSubImage& source);
+
+    void SaveToStream(TStream& stream) override;
+    void LoadFromStream(TStream& stream) override;
+    // Reads the frame, refusing pixels beyond what is left of the budget of
+    // the whole load; the frame's pixels are taken from it.
+    void LoadFromStream(TStream& stream, uint64_t& pixelBudget);
+
+    // Stores the descriptor fields as read, without any check or growth.
+    void SetStoredGeometry(uint16_t left, uint16_t top, uint16_t width, uint16_t height);
+
+private:
+    uint16_t left_ = 0;
+    uint16_t top_ = 0;
+    uint16_t width_ = 0;
+    uint16_t height_ = 0;
+    std::vector<uint8_t> pixels_;
+    TPaletteHandle palette_;
+};
+
+// The frames of a document in display order.
+class TGIFImageList final : public TGIFList<TGIFSubImage> {
+public:
+    using TGIFList::TGIFList;
+    void WriteAll(TStream& stream) override;
+    void ReadAll(TStream& stream);
+};
+
+} // namespace fl
