@@ -1,0 +1,91 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "gif/GIFException.h"
+#include "gif/GIFImage.h"
+#include "gif/GIFTypes.h"
+#include "platform/Stream.h"
+
+namespace fl::fuzz {
+
+// Inputs larger than this are ignored by the fuzz target, so one run stays short.
+constexpr size_t kMaxGIFInput = 1024 * 1024;
+
+// A few hundred bytes can declare frames of 65535 x 65535. These bounds keep a
+// run (load, save, load again, sanitizers on) to milliseconds, so the fuzzer
+// tries many inputs; larger frames end in the reader's "too large" refusal.
+constexpr uint64_t kMaxFramePixels = uint64_t(1) << 18;
+constexpr uint64_t kMaxDocumentPixels = uint64_t(1) << 20;
+
+// Tightens the reader's memory limits for one run and restores them after.
+class FuzzMemoryLimits {
+public:
+    FuzzMemoryLimits() : saved_(GIFMemoryLimits)
+    {
+        GIFMemoryLimits.MaxFramePixels = std::min(saved_.MaxFramePixels, kMaxFramePixels);
+        GIFMemoryLimits.MaxDocumentPixels = std::min(saved_.MaxDocumentPixels, kMaxDocumentPixels);
+    }
+    ~FuzzMemoryLimits() { GIFMemoryLimits = saved_; }
+    FuzzMemoryLimits(const FuzzMemoryLimits&) = delete;
+    FuzzMemoryLimits& operator=(const FuzzMemoryLimits&) = delete;
+
+private:
+    TGIFMemoryLimits saved_;
+};
+
+struct RoundTripResult {
+    enum class Stage {
+        Rejected,     // the reader refused the input: fine
+        SaveRejected, // loaded, but the writer refused the image: fine
+        RoundTripped, // loaded, saved, and the saved bytes loaded again
+        ReloadFailed, // the reader refused what the writer wrote: a fault
+    };
+    Stage stage;
+    std::string message; // the refusal's text
+};
+
+// Loads an input the way the program opens a file; when that succeeds, saves
+// the image and loads the saved bytes again, all within the bounds above. A
+// GIFException or EStreamError is a graceful refusal; any other exception
+// escapes to the caller.
+inline RoundTripResult LoadSaveReload(const uint8_t* data, size_t size)
+{
+    using Stage = RoundTripResult::Stage;
+    const FuzzMemoryLimits limits;
+    TGIFImage image;
+    try {
+        TMemoryStream in(data, size);
+        image.LoadFromStream(in);
+    } catch (const GIFException& e) {
+        return {Stage::Rejected, e.what()};
+    } catch (const EStreamError& e) {
+        return {Stage::Rejected, e.what()};
+    }
+
+    TMemoryStream out;
+    try {
+        image.SaveToStream(out);
+    } catch (const GIFException& e) {
+        return {Stage::SaveRejected, e.what()};
+    } catch (const EStreamError& e) {
+        return {Stage::SaveRejected, e.what()};
+    }
+
+    try {
+        TMemoryStream saved(out.TakeBytes());
+        TGIFImage again;
+        again.LoadFromStream(saved);
+    } catch (const GIFException& e) {
+        return {Stage::ReloadFailed, e.what()};
+    } catch (const EStreamError& e) {
+        return {Stage::ReloadFailed, e.what()};
+    }
+    return {Stage::RoundTripped, {}};
+}
+
+} // namespace fl::fuzz
