@@ -9,7 +9,8 @@
 namespace fl {
 
 // Receives the decoder's warnings ("Premature end of data", "Decoder bit
-// buffer under-run"); called rarely, never per pixel.
+// buffer under-run", "Invalid minimum code size"); called rarely, never per
+// pixel. It may itself decode another frame.
 using TDecoderWarning = std::function<void(const char* message)>;
 
 // Decodes the image data of one frame, starting at the minimum code size byte.
