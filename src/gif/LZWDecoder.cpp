@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "gif/GIFException.h"
+#include "gif/StreamIO.h"
 
 namespace fl {
 namespace {
@@ -52,13 +53,6 @@ inline void CopyChunked(uint8_t* dst, const uint8_t* src, size_t n)
         std::memcpy(chunk, src + i, kChunk);
         std::memcpy(dst + i, chunk, kChunk);
     }
-}
-
-void SkipSubBlocks(TStream& stream)
-{
-    uint8_t size;
-    while (stream.ReadByte(size) && size != 0)
-        stream.Skip(size);
 }
 
 // The one-pixel strings of the literals; padded because string copies read

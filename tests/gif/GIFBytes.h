@@ -35,7 +35,7 @@ public:
         int sizeBits = 0;
         while (colors > 0 && (2 << sizeBits) < colors)
             ++sizeBits;
-        Bytes({colors > 0 ? 0x80 | sizeBits : 0, 0, 0});
+        Bytes({colors > 0 ? 0x80 | sizeBits << 4 | sizeBits : 0, 0, 0});
         for (int i = 0; i < colors; ++i)
             Bytes({i, i, i});
         return *this;

@@ -114,6 +114,7 @@ TEST(ColorMapTest, IndexErrorsAndWarnings)
     warnings.Attach(image);
     TGIFColorMap& colors = image.GlobalColors();
     EXPECT_THROW(colors.ColorAt(0), GIFException);
+    warnings.messages.clear();
     colors.Add(MakeColor(5, 6, 7));
     colors.Add(MakeColor(8, 9, 10));
     EXPECT_EQ(colors.ColorAt(9), MakeColor(5, 6, 7));
