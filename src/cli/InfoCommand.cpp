@@ -92,7 +92,8 @@ void PrintJson(TGIFImage& image, const std::vector<TWarningRecord>& warnings)
 {
     TJsonWriter json;
     json.BeginObject();
-    json.Key("version").String(VersionText(image));
+    json.Key("version");
+    image.Version() == TGIFVersion::Unknown ? json.Null() : json.String(VersionText(image));
     json.Key("width").Number(image.Width());
     json.Key("height").Number(image.Height());
     json.Key("background_index").Number(image.Header.BackgroundIndex);
