@@ -29,6 +29,11 @@ static_assert(ProbeCyclesClose());
 
 const std::array<uint16_t, 4096> THashTable::kPrefixShare = THashTable::MakePrefixShares();
 
+void TPairTable::Clear()
+{
+    std::memset(slots_, 0xFF, sizeof(slots_));
+}
+
 void THashTable::Clear()
 {
     std::memset(slots_.data(), 0xFF, sizeof(slots_));

@@ -30,6 +30,9 @@ public:
     static constexpr int kSafeStores = kCycleLength - 1;
 
     THashTable() { Clear(); }
+    // Leaves the slots unset, for an owner that clears them only if used.
+    struct TUncleared {};
+    explicit THashTable(TUncleared) {}
 
     void Clear();
 
@@ -134,6 +137,70 @@ private:
     static const std::array<uint16_t, 4096> kPrefixShare;
 
     std::array<uint32_t, kSlots> slots_;
+};
+
+// An exact string table for frames with a minimum code size of 7 or 8, where
+// a table generation holds at most 3965 strings and THashTable can never
+// reach its full-cycle clear: there any table that answers every lookup
+// exactly gives the same output. This one is built for the encoder's
+// branch-free step. Linear probing over 8192 slots (32 KiB, within the
+// first-level cache), entries packed as in THashTable; a key hashes to a
+// pair of slots, both read at once, and with the table under half full a
+// search rarely goes past the pair. Probes only go forward and nothing is
+// ever removed, so when the first slot of a pair is empty, so is the second.
+class TPairTable {
+public:
+    static constexpr int kPairs = 4096;
+    static constexpr int kSlots = 2 * kPairs;
+    static constexpr uint32_t kEmpty = 0xFFFFFFFFu;
+    // Slot beyond the table that takes the stores the encoder does not want.
+    static constexpr int kDiscard = kSlots;
+
+    TPairTable() = default; // uncleared, see Clear
+    void Clear();
+
+    // The first pair slot of prefix * 256 + pixel: the prefix (below 4096)
+    // xor a spread of the pixel, one operation on the encoder's critical
+    // path; the spread comes from the pixel alone, known early.
+    static uint32_t PairOf(uint32_t prefix, uint32_t pixel) { return prefix ^ ((pixel * 0x9E3779B1u) >> 20); }
+
+    // The entry bits of prefix * 256 + pixel; an entry e holds that key when
+    // (e xor EntryKey) < 4096. An empty slot never does, as keys stay below
+    // 4095 << 8.
+    static uint32_t EntryKey(uint32_t prefix, uint32_t pixel) { return prefix << 20 | pixel << 12; }
+    static bool Holds(uint32_t entry, uint32_t entryKey) { return (entry ^ entryKey) < 4096; }
+
+    uint32_t At(int slot) const { return slots_[slot]; }
+    void Put(int slot, uint32_t entry) { slots_[slot] = entry; }
+
+    // Continues a search from `slot` on: answers the code, or -1 with
+    // `slot` set to the empty slot where the key would go.
+    int FindFrom(int& slot, uint32_t entryKey) const
+    {
+        for (;;) {
+            const uint32_t entry = slots_[slot];
+            if (Holds(entry, entryKey))
+                return static_cast<int>(entry & 0xFFF);
+            if (entry == kEmpty)
+                return -1;
+            slot = (slot + 1) & (kSlots - 1);
+        }
+    }
+
+    // The code of prefix * 256 + pixel, or -1 with `slot` set as above.
+    int Find(uint32_t prefix, uint32_t pixel, int& slot) const
+    {
+        slot = static_cast<int>(2 * PairOf(prefix, pixel));
+        return FindFrom(slot, EntryKey(prefix, pixel));
+    }
+
+    void Store(int slot, uint32_t prefix, uint32_t pixel, uint32_t code)
+    {
+        slots_[slot] = EntryKey(prefix, pixel) | code;
+    }
+
+private:
+    uint32_t slots_[kSlots + 1];
 };
 
 } // namespace fl

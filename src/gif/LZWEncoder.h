@@ -28,6 +28,10 @@ private:
     struct TTables;
 
     template <bool kTryLastChild> TState EncodeRow(TState s, const uint8_t* p, const uint8_t* end);
+    // How the previous row went, which picks the loop for the next one.
+    enum class TRowKind { Mixed, LongStrings, ShortStrings };
+    template <TRowKind kKind> TState EncodeWideRow(TState s, const uint8_t* p, const uint8_t* end);
+    TState WideStep(TState s, uint32_t pixel);
     void Put(TState& s, uint32_t code);
     TState Clear(TState s, bool tablesUsed = true);
     TState PutString(TState s, uint32_t code);
@@ -35,6 +39,8 @@ private:
 
     TCodeOutput& output_;
     std::unique_ptr<TTables> tables_;
+    // The frame uses the pair table instead of THashTable.
+    bool wide_ = false;
 };
 
 } // namespace fl

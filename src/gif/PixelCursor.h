@@ -16,6 +16,7 @@ public:
     TPixelCursor(const uint8_t* pixels, int width, int height, bool interlaced, int validCount);
 
     int Width() const { return width_; }
+    int64_t PixelCount() const { return static_cast<int64_t>(width_) * height_; }
 
     // The next row, or nullptr after the last one. Throws GIFException
     // ("Color not in color table") for a row with an index not below the

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <memory>
 #include <random>
 #include <set>
@@ -94,6 +95,64 @@ TEST(HashTable, KeepsAnEmptySlotInEveryProbeCycle)
     EXPECT_TRUE(table->HasRoom(other));
     table->Clear();
     EXPECT_TRUE(table->HasRoom(inCycle.back()));
+}
+
+// The pair table against a plain map: a full generation of random strings,
+// then strings that all start in the last pair, so that the search runs
+// past full pairs and wraps around to slot 0.
+TEST(PairTable, FindsExactlyWhatWasStored)
+{
+    auto table = std::make_unique<TPairTable>();
+    for (int round = 0; round < 2; ++round) {
+        table->Clear();
+        std::mt19937 rng(static_cast<unsigned>(round));
+        std::map<uint32_t, int> stored; // prefix << 8 | pixel -> code
+        auto store = [&](uint32_t prefix, uint32_t pixel) {
+            int slot = -1;
+            ASSERT_EQ(table->Find(prefix, pixel, slot), -1);
+            ASSERT_GE(slot, 0);
+            ASSERT_LT(slot, TPairTable::kSlots);
+            ASSERT_EQ(table->At(slot), TPairTable::kEmpty);
+            const int code = 258 + static_cast<int>(stored.size());
+            table->Store(slot, prefix, pixel, static_cast<uint32_t>(code));
+            stored[prefix << 8 | pixel] = code;
+        };
+        if (round == 0) {
+            while (stored.size() < 4094 - 258 + 1) {
+                const uint32_t prefix = rng() % 4095;
+                const uint32_t pixel = rng() % 256;
+                if (!stored.count(prefix << 8 | pixel))
+                    store(prefix, pixel);
+            }
+        } else {
+            // Prefix 4095 is never a code.
+            for (uint32_t pixel = 0; pixel < 256 && stored.size() < 40; ++pixel)
+                if (const uint32_t prefix = TPairTable::PairOf(0, pixel) ^ (TPairTable::kPairs - 1); prefix < 4095)
+                    store(prefix, pixel);
+            // Forty strings from the last pair on fill slots 8190..8191 and
+            // 0..37.
+            EXPECT_NE(table->At(0), TPairTable::kEmpty);
+            EXPECT_NE(table->At(37), TPairTable::kEmpty);
+            EXPECT_EQ(table->At(38), TPairTable::kEmpty);
+        }
+        for (const auto& [key, code] : stored) {
+            int slot = -1;
+            ASSERT_EQ(table->Find(key >> 8, key & 0xFF, slot), code) << key;
+        }
+        // Neighbours of stored strings stay absent.
+        for (int i = 0; i < 2000; ++i) {
+            const uint32_t prefix = rng() % 4095;
+            const uint32_t pixel = rng() % 256;
+            int slot = -1;
+            if (!stored.count(prefix << 8 | pixel)) {
+                ASSERT_EQ(table->Find(prefix, pixel, slot), -1);
+            }
+        }
+    }
+    table->Clear();
+    int slot = -1;
+    EXPECT_EQ(table->Find(0, 0, slot), -1);
+    EXPECT_EQ(slot, static_cast<int>(2 * TPairTable::PairOf(0, 0)));
 }
 
 } // namespace

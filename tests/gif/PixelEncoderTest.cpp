@@ -337,6 +337,45 @@ TEST(LZWEncoder, MatchesGiflibByteForByte)
                 }
 }
 
+// Large 7- and 8-bit frames pick one of several row loops from the row
+// before; rows that alternate between noise, runs and repeated patterns
+// switch loops inside one string table generation and across clears.
+TEST(LZWEncoder, WideFramesMatchGiflibWhateverTheRowsLookLike)
+{
+    std::mt19937 rng(21);
+    for (int depth : {7, 8}) {
+        const int colors = 1 << depth;
+        for (int width : {97, 640}) {
+            const int height = 60000 / width;
+            Bytes pixels(static_cast<size_t>(width) * static_cast<size_t>(height));
+            for (int y = 0; y < height; ++y) {
+                uint8_t* row = pixels.data() + static_cast<size_t>(y) * static_cast<size_t>(width);
+                const int kind = (y / 3 + static_cast<int>(rng() % 2)) % 4;
+                for (int x = 0; x < width; ++x) {
+                    switch (kind) {
+                    case 0: // noise: strings end every pixel or two
+                        row[x] = static_cast<uint8_t>(rng() % static_cast<unsigned>(colors));
+                        break;
+                    case 1: // one color
+                        row[x] = static_cast<uint8_t>(y % colors);
+                        break;
+                    case 2: // a short pattern: long strings
+                        row[x] = static_cast<uint8_t>((x % 5) * 3);
+                        break;
+                    default: // few colors, strings of two or three
+                        row[x] = static_cast<uint8_t>(rng() % 4);
+                        break;
+                    }
+                }
+            }
+            SCOPED_TRACE(::testing::Message() << "depth " << depth << " width " << width);
+            for (bool interlaced : {false, true})
+                ASSERT_EQ(Encode(pixels, width, height, interlaced, depth, encodeLZW),
+                          GiflibEncode(pixels, width, height, interlaced, depth));
+        }
+    }
+}
+
 TEST(LZWEncoder, EqualPixelsNeedNoClearAfterTheFirst)
 {
     const Bytes pixels(5000, 3);
