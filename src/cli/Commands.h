@@ -9,5 +9,6 @@ namespace fl::cli {
 // Each command takes the arguments after its name and answers the exit status.
 int RunInfo(const std::vector<std::string>& args);
 int RunCopy(const std::vector<std::string>& args);
+int RunQuantize(const std::vector<std::string>& args);
 
 } // namespace fl::cli

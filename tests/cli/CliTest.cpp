@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 
 #include "gif/GIFImage.h"
+#include "platform/Bitmap.h"
 
 namespace fl {
 namespace {
@@ -108,6 +109,39 @@ TEST(CliTest, CopyWithEitherEncodingKeepsThePixels)
                 << encoding << " frame " << i;
         std::filesystem::remove(path);
     }
+}
+
+TEST(CliTest, QuantizeWritesAOneFrameGifAndReportsItsQuality)
+{
+    // Twelve colors: the octree keeps them exactly.
+    TBitmap picture(6, 4, TPixelFormat::pf24bit);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 6; ++x) {
+            uint8_t* pixel = picture.ScanLine(y) + x * 3;
+            pixel[0] = static_cast<uint8_t>(x < 2 ? 255 : 0);
+            pixel[1] = static_cast<uint8_t>(x >= 4 ? 128 : 0);
+            pixel[2] = static_cast<uint8_t>(y * 60);
+        }
+    const auto bmp = TempPath("picture.bmp");
+    const auto gif = TempPath("picture.gif");
+    picture.SaveToFile(bmp.string());
+
+    TRun run = RunCli("quantize " + bmp.string() + " " + gif.string());
+    ASSERT_EQ(run.status, 0) << run.output;
+    EXPECT_EQ(run.output, "colors=12 psnr=inf\n");
+    TGIFImage image;
+    image.LoadFromFile(gif.string());
+    ASSERT_EQ(image.Frames.Count(), 1);
+    EXPECT_EQ(image.Width(), 6);
+
+    run = RunCli("quantize --method 4 --dither 1 " + bmp.string() + " " + gif.string());
+    ASSERT_EQ(run.status, 0) << run.output;
+    EXPECT_EQ(run.output.rfind("colors=2 psnr=", 0), 0u) << run.output;
+    EXPECT_EQ(RunCli("quantize --bits 9 " + bmp.string() + " " + gif.string()).status, 2);
+    EXPECT_EQ(RunCli("quantize --method 0 " + bmp.string() + " " + gif.string()).status, 2);
+    EXPECT_EQ(RunCli("quantize " + gif.string() + " " + bmp.string() + ".gif").status, 1) << "not a BMP";
+    std::filesystem::remove(bmp);
+    std::filesystem::remove(gif);
 }
 
 } // namespace

@@ -374,7 +374,9 @@ TEST(DitherEngineTest, ExactPaletteColorsGiveUniformResultsWithEveryEngine)
 TEST(DitherEngineTest, FactoryKnowsSevenModes)
 {
     TMonochromeLookup lookup;
-    EXPECT_EQ(typeid(*CreateDitherEngine(ditherNearest, 2, lookup)), typeid(TDitherEngine));
+    const auto nearest = CreateDitherEngine(ditherNearest, 2, lookup);
+    const TDitherEngine& plain = *nearest;
+    EXPECT_EQ(typeid(plain), typeid(TDitherEngine));
     EXPECT_NE(
         dynamic_cast<TFloydSteinbergDitherer*>(CreateDitherEngine(ditherFloydSteinberg, 2, lookup).get()),
         nullptr);
