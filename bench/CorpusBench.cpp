@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Decode and encode throughput on the shared corpus, ours against giflib in
-// the same run, followed by a summary of the ratios against the targets.
-// This file also holds the program's main.
+// the same run, followed by a summary of the ratios against the targets; the
+// summary also sets our loading and playing of each animation against
+// giflib's decoding alone. This file also holds the program's main.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -15,6 +16,7 @@
 #include <vector>
 
 #include "BenchSupport.h"
+#include "CompositeBench.h"
 #include "gif/GIFImage.h"
 #include "gif/PixelEncoder.h"
 #include "platform/Stream.h"
@@ -28,6 +30,10 @@ constexpr double kDecodeGoal = 2.0;
 constexpr double kDecodeFloor = 1.5;
 constexpr double kEncodeGoal = 1.5;
 constexpr double kSizeTolerance = 1.005;
+// Loading and playing every frame once, against giflib's decoding alone, for
+// the files named here (in any corpus folder).
+constexpr double kCompositeGoal = 1.5;
+const char* const kCompositeTargetFiles[] = {"mandelbrot.gif", "testsrc2.gif"};
 
 // Everything the four benchmarks of one file need, prepared once outside the
 // timed loops. Only the file being measured is kept in memory.
@@ -217,28 +223,40 @@ std::string BenchName(TTask task, TSide side, const std::string& file)
            file;
 }
 
+std::string CompositeName(const std::string& file)
+{
+    return "Composite/ours/" + file;
+}
+
 std::string Label(TTask task, TSide side)
 {
     return std::string(task == kDecode ? "decode" : "encode") + (side == kOurs ? " ours" : " giflib");
 }
 
+std::optional<double> Median(std::vector<double> values)
+{
+    if (values.empty())
+        return std::nullopt;
+    std::sort(values.begin(), values.end());
+    const size_t n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
 struct TResult {
     std::vector<double> Rates; // Mpx/s of each repetition
     std::optional<double> MedianRate;
+    std::vector<double> Seconds; // CPU seconds per run of each repetition
     double Bytes = 0;
+    double Frames = 0;
     std::string Error;
 
     std::optional<double> Rate() const
     {
         if (MedianRate)
             return MedianRate;
-        if (Rates.empty())
-            return std::nullopt;
-        std::vector<double> sorted = Rates;
-        std::sort(sorted.begin(), sorted.end());
-        const size_t n = sorted.size();
-        return n % 2 ? sorted[n / 2] : (sorted[n / 2 - 1] + sorted[n / 2]) / 2;
+        return Median(Rates);
     }
+    std::optional<double> Time() const { return Median(Seconds); }
 };
 
 // Forwards the runs to the display reporter and keeps the figures. When the
@@ -269,6 +287,11 @@ public:
                 }
                 if (auto bytes = run.counters.find("bytes"); bytes != run.counters.end())
                     result.Bytes = bytes->second.value;
+                if (auto frames = run.counters.find("frames"); frames != run.counters.end())
+                    result.Frames = frames->second.value;
+                if (run.run_type == Run::RT_Iteration)
+                    result.Seconds.push_back(run.GetAdjustedCPUTime() /
+                                             benchmark::GetTimeUnitMultiplier(run.time_unit));
             }
             if (!medianOnly_ || run.error_occurred || run.aggregate_name == "median")
                 shown.push_back(run);
@@ -432,6 +455,96 @@ void PrintSummary(const TCollectingReporter& results, const std::vector<TCorpusF
     }
 }
 
+std::optional<double> TimeOf(const TCollectingReporter& results, const std::string& name)
+{
+    const TResult* result = results.Find(name);
+    return result && result->Error.empty() ? result->Time() : std::nullopt;
+}
+
+// Three decimals below a millisecond, where the small files lie.
+std::string Milliseconds(std::optional<double> seconds)
+{
+    if (!seconds)
+        return "-";
+    const double ms = *seconds * 1e3;
+    return Fixed(ms, ms < 1 ? 3 : 2);
+}
+
+bool IsCompositeTarget(const std::string& file)
+{
+    const std::string base = file.substr(file.rfind('/') + 1);
+    return std::find(std::begin(kCompositeTargetFiles), std::end(kCompositeTargetFiles), base) !=
+           std::end(kCompositeTargetFiles);
+}
+
+// Times rather than rates: the two sides do different work (giflib only
+// decodes), so only the time to reach the same point compares.
+void PrintCompositeSummary(const TCollectingReporter& results, const std::vector<TCorpusFile>& files)
+{
+    struct TLine {
+        std::string File;
+        std::optional<double> Giflib, Decode, Composite, Ratio, Rate;
+        double Frames = 0;
+        std::string Error;
+    };
+    std::vector<TLine> lines;
+    for (const TCorpusFile& file : files) {
+        const TResult* composite = results.Find(CompositeName(file.Name));
+        if (!composite)
+            continue; // filtered out, or a still image
+        TLine line;
+        line.File = file.Name;
+        line.Giflib = TimeOf(results, BenchName(kDecode, kGiflib, file.Name));
+        line.Decode = TimeOf(results, BenchName(kDecode, kOurs, file.Name));
+        line.Composite = TimeOf(results, CompositeName(file.Name));
+        line.Ratio = Ratio(line.Composite, line.Giflib);
+        line.Rate = composite->Error.empty() ? composite->Rate() : std::nullopt;
+        line.Frames = composite->Frames;
+        line.Error = composite->Error;
+        lines.push_back(line);
+    }
+    if (lines.empty())
+        return;
+
+    std::printf("\nCompositing: load and play every frame once onto a 32-bit canvas of the logical screen\n");
+    std::printf("ms = CPU time per run (median); x = ours decode+composite / giflib decode only; Mpx/s = screen "
+                "pixels x frames drawn per second\n\n");
+    std::printf("%-44s %6s | %11s %11s %14s %6s | %9s\n", "file", "frames", "dec gif ms", "dec ours ms",
+                "dec+comp ms", "x", "Mpx/s");
+    for (const TLine& line : lines) {
+        std::printf("%-44s %6s | %11s %11s %14s %6s | %9s%s%s\n", line.File.c_str(),
+                    line.Frames > 0 ? Fixed(line.Frames, 0).c_str() : "-", Milliseconds(line.Giflib).c_str(),
+                    Milliseconds(line.Decode).c_str(), Milliseconds(line.Composite).c_str(),
+                    Fixed(line.Ratio, 2).c_str(), Fixed(line.Rate, 1).c_str(), line.Error.empty() ? "" : "  failed: ",
+                    line.Error.c_str());
+    }
+
+    std::string figures;
+    bool missed = false;
+    int measured = 0;
+    for (const TLine& line : lines) {
+        if (!IsCompositeTarget(line.File))
+            continue;
+        if (!figures.empty())
+            figures.append("; ");
+        figures.append(line.File + " ");
+        if (!line.Ratio) {
+            figures.append("not measured");
+            continue;
+        }
+        ++measured;
+        missed = missed || *line.Ratio > kCompositeGoal;
+        figures.append(Fixed(line.Ratio, 2) + "x (" + Milliseconds(line.Composite) + " ms against " +
+                       Milliseconds(line.Giflib) + " ms)");
+    }
+    const std::string verdict = missed ? "MISSED" : measured > 0 ? "MET" : "NOT MEASURED";
+    std::printf("\ntarget: decode+composite of");
+    for (const char* name : kCompositeTargetFiles)
+        std::printf(" %s", name);
+    std::printf(" <= %.1fx giflib decode only: %s%s%s\n", kCompositeGoal, verdict.c_str(),
+                figures.empty() ? "" : ": ", figures.c_str());
+}
+
 bool HasFlag(int argc, char** argv, const char* flag)
 {
     const size_t length = std::strlen(flag);
@@ -476,6 +589,13 @@ int main(int argc, char** argv)
         benchmark::RegisterBenchmark(BenchName(kDecode, kGiflib, file.Name).c_str(),
                                      [path](benchmark::State& state) { DecodeGiflib(state, path); })
             ->Unit(benchmark::kMicrosecond);
+        // Right after giflib's decoding of the same file, so that the pair
+        // meets the same machine load.
+        if (file.Name.rfind("animated/", 0) == 0)
+            benchmark::RegisterBenchmark(CompositeName(file.Name).c_str(), [path](benchmark::State& state) {
+                const TCorpusCase& c = CaseFor(path);
+                CompositeOurs(state, path, c.Bytes, c.OursError);
+            })->Unit(benchmark::kMicrosecond);
         benchmark::RegisterBenchmark(BenchName(kEncode, kOurs, file.Name).c_str(),
                                      [path](benchmark::State& state) { EncodeOurs(state, path); })
             ->Unit(benchmark::kMicrosecond);
@@ -491,8 +611,10 @@ int main(int argc, char** argv)
     TCollectingReporter reporter(display.get(), ownRepetitions);
     benchmark::RunSpecifiedBenchmarks(&reporter);
 
-    if (!reporter.Empty()) // nothing ran, e.g. --benchmark_list_tests
+    if (!reporter.Empty()) { // nothing ran, e.g. --benchmark_list_tests
         PrintSummary(reporter, files);
+        PrintCompositeSummary(reporter, files);
+    }
     benchmark::Shutdown();
     return 0;
 }

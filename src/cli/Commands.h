@@ -10,5 +10,6 @@ namespace fl::cli {
 int RunInfo(const std::vector<std::string>& args);
 int RunCopy(const std::vector<std::string>& args);
 int RunQuantize(const std::vector<std::string>& args);
+int RunRender(const std::vector<std::string>& args);
 
 } // namespace fl::cli

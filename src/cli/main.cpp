@@ -14,7 +14,8 @@ void PrintUsage(std::FILE* out)
     std::fputs("Usage:\n"
                "  frameloom-cli info [--json] FILE\n"
                "  frameloom-cli copy [--encoding lzw|rle] IN OUT\n"
-               "  frameloom-cli quantize [--method 0..9] [--bits 3..8] [--dither 0..6] IN OUT.gif\n",
+               "  frameloom-cli quantize [--method 0..9] [--bits 3..8] [--dither 0..6] IN OUT.gif\n"
+               "  frameloom-cli render [--speed N] IN OUTDIR\n",
                out);
 }
 
@@ -35,6 +36,8 @@ int main(int argc, char** argv)
         return fl::cli::RunCopy(args);
     if (command == "quantize")
         return fl::cli::RunQuantize(args);
+    if (command == "render")
+        return fl::cli::RunRender(args);
     std::fprintf(stderr, "frameloom-cli: unknown command \"%s\"\n", command.c_str());
     PrintUsage(stderr);
     return 2;

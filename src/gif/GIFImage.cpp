@@ -5,6 +5,8 @@
 
 #include "color/FixedPalettes.h"
 #include "gif/GIFException.h"
+#include "gif/GIFPainter.h"
+#include "platform/Canvas.h"
 
 namespace fl {
 
@@ -19,12 +21,7 @@ TGIFImage::TGIFImage() : Header(this), Frames(this)
 TGIFImage::~TGIFImage()
 {
     StopAllPlayers();
-    {
-        std::lock_guard lock(playersLock_);
-        for (TGIFPainterBase* player : players_)
-            player->DetachImage();
-        players_.clear();
-    }
+    DetachPlayers();
     OnChange = nullptr;
     OnProgress = nullptr;
     WarningHandler = nullptr;
@@ -40,7 +37,7 @@ void TGIFImage::SetWidth(int value)
         throw GIFException("Image exceeds Logical Screen size");
     if (value == Header.ScreenWidth)
         return;
-    StopCurrentPlayer();
+    StopAllPlayers();
     Header.ScreenWidth = static_cast<uint16_t>(value);
     Changed();
 }
@@ -54,7 +51,7 @@ void TGIFImage::SetHeight(int value)
         throw GIFException("Image exceeds Logical Screen size");
     if (value == Header.ScreenHeight)
         return;
-    StopCurrentPlayer();
+    StopAllPlayers();
     Header.ScreenHeight = static_cast<uint16_t>(value);
     Changed();
 }
@@ -87,8 +84,9 @@ int TGIFImage::AddFrame(std::unique_ptr<TGIFSubImage> frame)
 {
     if (!frame)
         throw GIFException("Object type not supported for operation");
+    // Players read the frame list from their threads: stop them first.
+    StopAllPlayers();
     const int index = Frames.Append(std::move(frame));
-    StopCurrentPlayer();
     Changed();
     return index;
 }
@@ -113,11 +111,13 @@ void TGIFImage::SetPaintFlags(TGIFPaintFlags flags)
 {
     if (flags == paintFlags_)
         return;
-    StopCurrentPlayer();
+    StopAllPlayers();
     paintFlags_ = flags;
     palette_.reset();
-    for (const auto& frame : Frames)
+    for (const auto& frame : Frames) {
+        frame->ReplaceBitmap(nullptr);
         frame->SetPaletteHandle(nullptr);
+    }
     // A single frame with only local colors: its colors serve the whole
     // document.
     if (Header.GlobalColors.Count() == 0 && Frames.Count() == 1) {
@@ -140,6 +140,8 @@ TPaletteHandle TGIFImage::PaletteHandle()
 {
     if (paletteLookup_)
         throw GIFException("No global or local color table defined");
+    if (composite_ && composite_->Palette())
+        return composite_->Palette();
     if (palette_)
         return palette_;
     paletteLookup_ = true;
@@ -165,6 +167,11 @@ void TGIFImage::SetPaletteHandle(TPaletteHandle palette)
     if (palette == palette_)
         return;
     palette_ = std::move(palette);
+    if (composite_ && composite_->Palette() != palette_) {
+        StopAllPlayers();
+        PaletteModified = true;
+        Changed();
+    }
 }
 
 void TGIFImage::CopyFrom(const TGIFImage* source)
@@ -210,37 +217,6 @@ void TGIFImage::DispatchWarning(TGIFItem* sender, int severity, const std::strin
 {
     if (WarningHandler)
         WarningHandler(*this, sender, severity, message);
-}
-
-void TGIFImage::AddPlayer(TGIFPainterBase* player)
-{
-    std::lock_guard lock(playersLock_);
-    players_.push_back(player);
-}
-
-void TGIFImage::RemovePlayer(TGIFPainterBase* player)
-{
-    std::lock_guard lock(playersLock_);
-    std::erase(players_, player);
-    if (currentPlayer_ == player)
-        currentPlayer_ = nullptr;
-}
-
-void TGIFImage::StopCurrentPlayer()
-{
-    if (currentPlayer_)
-        currentPlayer_->Stop();
-}
-
-void TGIFImage::StopAllPlayers()
-{
-    std::vector<TGIFPainterBase*> players;
-    {
-        std::lock_guard lock(playersLock_);
-        players = players_;
-    }
-    for (TGIFPainterBase* player : players)
-        player->Stop();
 }
 
 } // namespace fl

@@ -7,21 +7,27 @@
 #include <string>
 #include <vector>
 
-#include "gif/GIFPainterBase.h"
 #include "gif/GIFTypes.h"
 #include "gif/Header.h"
 #include "gif/SubImage.h"
+#include "platform/Bitmap.h"
 #include "platform/Graphic.h"
 #include "platform/Palette.h"
+#include "platform/Rect.h"
 
 namespace fl {
 
+class TCanvas;
+class TClipboard;
+class TClock;
 class TGIFItem;
+class TGIFPainter;
 
 // Receives the model's warnings: the item that warned (null for lists), the
 // severity and the message.
 using TGIFWarning = std::function<void(TGIFImage& image, TGIFItem* sender, int severity, const std::string& message)>;
-using TGIFPlayerEvent = std::function<void(TGIFImage& image)>;
+// Player callbacks; the sender is the player.
+using TGIFPainterEvent = std::function<void(TGIFPainter& player)>;
 
 // Color reduction settings of an animation (codes as stored).
 using TColorReductionMethod = uint8_t;
@@ -50,8 +56,10 @@ public:
     TGIFGlobalColorMap& GlobalColors() { return Header.GlobalColors; }
     TColor BackgroundColor();
 
-    // Appends a frame and stops the current player. Answers its index.
+    // Appends a frame and stops the players. Answers its index.
     int AddFrame(std::unique_ptr<TGIFSubImage> frame);
+    // Appends a new frame converted from a graphic (bitmap, icon, document).
+    int AddFrame(TGraphic& graphic);
     void Reset();
 
     TGIFPaintFlags PaintFlags() const { return paintFlags_; }
@@ -69,13 +77,48 @@ public:
     TColor BackdropColor = clNone;
 
     TGIFWarning WarningHandler;
-    TGIFPlayerEvent OnPlayStart, OnBeforeFrame, OnAfterFrame, OnRepeat, OnPlayEnd;
+    TGIFPainterEvent OnPlayStart, OnBeforeFrame, OnAfterFrame, OnRepeat, OnPlayEnd;
+    // The clock players of this document time their frames with; none: the
+    // system clock.
+    std::shared_ptr<TClock> PlayClock;
 
     TPaletteHandle PaletteHandle();
     void SetPaletteHandle(TPaletteHandle palette);
 
     // Replaces the contents with a copy of source (null: empty document).
     void CopyFrom(const TGIFImage* source);
+    // Replaces the contents with one frame converted from a graphic (a
+    // document is copied); EConvertError for graphics that cannot be.
+    void CopyFrom(TGraphic& graphic);
+    // A bitmap target receives the composite bitmap; others: EConvertError.
+    void CopyToGraphic(TGraphic& target);
+
+    // Clipboard: loads from "GIF Image" data or converts bitmap data (the
+    // given data, or the clipboard's for the format); anything else fails
+    // with "Unsupported clipboard format".
+    void TakeFromClipboard(TClipboard& clipboard, const std::string& format,
+                           const std::vector<uint8_t>* data = nullptr);
+    // Puts the document as "GIF Image" and its composite bitmap as a bitmap.
+    void PutOnClipboard(TClipboard& clipboard);
+
+    // Drawing and playback.
+    //
+    // Draws the document onto rect of the canvas: one frame, or the current
+    // state of a player that this call starts when needed.
+    void PaintOn(TCanvas& canvas, const TRect& rect);
+    // Starts a player of the frames on rect of the canvas. With paintAsync
+    // it is answered suspended (the caller resumes it); without, it plays to
+    // the end in this call and null is answered. *owner (when given) points
+    // to the player while it lives.
+    TGIFPainter* StartPlayer(TGIFPainter** owner, TCanvas& canvas, TGIFPaintFlags flags, const TRect& rect);
+    void StopPlayer(TGIFPainter* player);
+    // Stops the current player, waits until it has ended, and drops the
+    // composite bitmap.
+    void StopCurrentAndWait();
+    // The composite bitmap (32 bits, logical screen size): what players
+    // draw into, or frame 0 on the screen when none did; made when missing,
+    // null for an empty document.
+    TBitmap* Bitmap();
 
     virtual void DispatchWarning(TGIFItem* sender, int severity, const std::string& message);
 
@@ -83,13 +126,14 @@ public:
     void SaveToStream(TStream& stream) override;
 
     // Players currently drawing this document; the list is locked because
-    // players register from their own threads.
-    void AddPlayer(TGIFPainterBase* player);
-    void RemovePlayer(TGIFPainterBase* player);
-    void SetCurrentPlayer(TGIFPainterBase* player) { currentPlayer_ = player; }
-    TGIFPainterBase* CurrentPlayer() const { return currentPlayer_; }
-    void StopCurrentPlayer();
+    // players leave it from their own threads.
+    TGIFPainter* CurrentPlayer() const { return currentPlayer_; }
+    // Stops every player and waits for them, serving their synchronized calls.
     void StopAllPlayers();
+    std::recursive_mutex& PlayersLock() { return playersLock_; }
+    void AddPlayer(TGIFPainter* player);
+    void RemovePlayer(TGIFPainter* player);
+    int PlayerCount();
 
     // Progress notification for the model's long operations.
     void ReportProgress(TProgressStage stage, int percent, bool redrawNow, const std::string& message)
@@ -99,13 +143,27 @@ public:
     void SignalChange() { Changed(); }
 
 private:
+    friend class TGIFPainter;
+    void DropComposite();
+    void MakeComposite();
+    // Players still listed after the document stopped them are inside one
+    // of their own calls on this thread: they must forget the document.
+    void DetachPlayers();
+    void DrawComposite(TCanvas& canvas, const TRect& rect);
+
     TGIFPaintFlags paintFlags_ = DefaultPaintFlags;
     int reductionDepth_ = 8;
     TPaletteHandle palette_;
     bool paletteLookup_ = false;
-    std::mutex playersLock_;
-    std::vector<TGIFPainterBase*> players_;
-    TGIFPainterBase* currentPlayer_ = nullptr;
+    std::recursive_mutex playersLock_;
+    std::vector<TGIFPainter*> players_;
+    TGIFPainter* currentPlayer_ = nullptr;
+    std::unique_ptr<TBitmap> composite_;
+    std::unique_ptr<TCanvas> compositeCanvas_;
+    bool painting_ = false;
+    // Expires with the document: a callback of a synchronous player may
+    // destroy the document inside its own PaintOn.
+    std::shared_ptr<int> lifetime_ = std::make_shared<int>(0);
 };
 
 } // namespace fl

@@ -39,6 +39,8 @@ void TGIFSubImage::SetGeometry(int left, int top, int width, int height)
     const bool sizeChanged = width != width_ || height != height_;
     SetStoredGeometry(uint16_t(left), uint16_t(top), uint16_t(width), uint16_t(height));
     if (sizeChanged) {
+        // The rendering and its mask belong to the old size.
+        bitmap_.reset();
         MaskPending = true;
         AllocPixels();
     }
@@ -137,11 +139,16 @@ void TGIFSubImage::Reset()
     Transparent = false;
     ControlBlock = nullptr;
     MaskPending = true;
+    bitmap_.reset();
     palette_.reset();
 }
 
 TPaletteHandle TGIFSubImage::PaletteHandle()
 {
+    // A rendering answers with the palette it was made with, so that what is
+    // drawn and what is realized agree.
+    if (bitmap_ && bitmap_->Palette())
+        return bitmap_->Palette();
     if (palette_)
         return palette_;
     if (Image() && Image()->DitheringInEffect()) {
@@ -159,6 +166,15 @@ void TGIFSubImage::SetPaletteHandle(TPaletteHandle palette)
     if (palette == palette_)
         return;
     palette_ = std::move(palette);
+    // A rendering made with another palette shows wrong colors: drop it, and
+    // tell the holder to realize the palette again.
+    if (bitmap_ && bitmap_->Palette() != palette_) {
+        bitmap_.reset();
+        if (TGIFImage* image = Image()) {
+            image->PaletteModified = true;
+            image->SignalChange();
+        }
+    }
 }
 
 } // namespace fl
@@ -187,6 +203,8 @@ void TGIFSubImage::CopyFrom(const TGIFSubImage& source)
         stream.SetPosition(0);
         Extensions.ReadAll(stream, *this);
     }
+    if (source.bitmap_)
+        bitmap_ = std::make_unique<TBitmap>(*source.bitmap_);
 }
 
 } // namespace fl

@@ -8,19 +8,16 @@
 #include "gif/Extensions.h"
 #include "gif/GIFItem.h"
 #include "gif/GIFList.h"
+#include "platform/Bitmap.h"
 #include "platform/Palette.h"
+#include "platform/Rect.h"
 
 namespace fl {
 
+class TCanvas;
 class TGIFSubImage;
 
-struct TGIFRect {
-    int Left = 0;
-    int Top = 0;
-    int Right = 0;
-    int Bottom = 0;
-    friend bool operator==(const TGIFRect&, const TGIFRect&) = default;
-};
+using TGIFRect = TRect;
 
 // The extensions of one frame, in file order.
 class TGIFExtensionList final : public TGIFList<TGIFExtension> {
@@ -100,6 +97,37 @@ public:
     // this frame reset, without extensions.
     void CopyFrom(const TGIFSubImage& source);
 
+    // Frame and bitmap conversion.
+    //
+    // The cached rendering: an 8-bit bitmap with the frame's palette and,
+    // when some pixel is transparent, a mask (bit 1 = transparent). Rendered
+    // when missing; null for an empty frame.
+    TBitmap* RenderBitmap();
+    // The cached rendering as it is, without rendering; may be null.
+    TBitmap* Bitmap() const { return bitmap_.get(); }
+    // Renders again when the mask is still pending for a transparent frame;
+    // answers whether a mask exists.
+    bool MaskAvailable();
+    // Drops the cached rendering and, when a bitmap is given, converts it
+    // into the frame.
+    void ReplaceBitmap(const TBitmap* bitmap);
+    // The frame made from a bitmap: its pixels, colors (reduced through the
+    // document's reduction settings beyond 8 bits) and transparency mask.
+    void CopyFrom(const TBitmap& bitmap);
+    // From a bitmap, an icon or a document; any other graphic fails with
+    // EConvertError.
+    void CopyFrom(TGraphic& graphic);
+    // A bitmap target receives the rendering; others fail with EConvertError.
+    void CopyToGraphic(TGraphic& target);
+    // Makes the pixels where the mask is non-zero transparent, in a new
+    // color appended to LocalColors (black).
+    void ImportMask(const TBitmap& mask);
+
+    // Draws the frame at its place on the logical screen scaled into rect,
+    // or unscaled in logical-screen tiles from rect's corner; transparent
+    // pixels are left out when asked and the frame has a mask.
+    void PaintOn(TCanvas& canvas, const TRect& rect, bool tile, bool transparent);
+
     void SaveToStream(TStream& stream) override;
     void LoadFromStream(TStream& stream) override;
     // Reads the frame, refusing pixels beyond what is left of the budget of
@@ -116,7 +144,12 @@ private:
     uint16_t height_ = 0;
     std::vector<uint8_t> pixels_;
     TPaletteHandle palette_;
+    std::unique_ptr<TBitmap> bitmap_;
 };
+
+// Copies bitmap through mask (bit 1 = transparent) onto rect of the canvas,
+// stretched; transparent pixels leave the canvas unchanged.
+void TransparentStretchBlit(TCanvas& canvas, const TRect& rect, const TBitmap& bitmap, const TBitmap& mask);
 
 // The frames of a document in display order.
 class TGIFImageList final : public TGIFList<TGIFSubImage> {

@@ -87,6 +87,10 @@ public:
     static std::unique_ptr<TBitmap> MakeMonochrome(int width, int height, const uint8_t* rows,
                                                    size_t sourceRowBytes);
 
+    // Raises OnChange for a change made through the raw rows (a canvas
+    // drawing on the bitmap).
+    void NotifyChanged() { Changed(); }
+
 private:
     void Allocate(int width, int height, TPixelFormat format);
 

@@ -8,39 +8,12 @@
 #include <string>
 #include <sys/wait.h>
 
+#include "cli/CliSupport.h"
 #include "gif/GIFImage.h"
 #include "platform/Bitmap.h"
 
 namespace fl {
 namespace {
-
-struct TRun {
-    int status = -1;
-    std::string output;
-};
-
-TRun RunCli(const std::string& arguments)
-{
-    const std::string command = std::string(FL_CLI_PATH) + " " + arguments + " 2>&1";
-    TRun run;
-    std::FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe)
-        return run;
-    std::array<char, 4096> buffer{};
-    size_t n;
-    while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
-        run.output.append(buffer.data(), n);
-    const int status = pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
-}
-
-std::filesystem::path TempPath(const std::string& name)
-{
-    return std::filesystem::temp_directory_path() / ("fl-cli-test-" + std::to_string(getpid()) + "-" + name);
-}
-
-const std::string kSample = std::string(FL_SOURCE_DIR) + "/resources/samples/sample.gif";
 
 TEST(CliTest, InfoReportsTheSampleAsJson)
 {

@@ -1,0 +1,533 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Frames and bitmaps: rendering a frame's color indices into its cached 8-bit
+// bitmap with a transparency mask, and turning bitmaps, icons and documents
+// into frames.
+#include "gif/SubImage.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <optional>
+
+#include "color/BitmapReduction.h"
+#include "color/ColorLookup.h"
+#include "color/DIB.h"
+#include "color/Ditherers.h"
+#include "gif/GIFException.h"
+#include "gif/GIFImage.h"
+#include "platform/Abort.h"
+#include "platform/ConvertError.h"
+#include "platform/Icon.h"
+
+namespace fl {
+
+namespace {
+
+// Beyond this many pixels the rendering starts as a 1-bit bitmap, so that no
+// large image is held while the 8-bit one is built.
+constexpr uint64_t kLargeFramePixels = 500000;
+// Progress is reported on rows 0, 32, 64, ...
+constexpr int kProgressRows = 32;
+
+const char* const kRendering = "Rendering...";
+const char* const kConverting = "Converting...";
+
+void Report(TGIFImage* image, TProgressStage stage, int percent, bool redrawNow, const char* message)
+{
+    if (image)
+        image->ReportProgress(stage, percent, redrawNow, message);
+}
+
+void ReportRow(TGIFImage* image, int row, int height, const char* message)
+{
+    if (row % kProgressRows == 0)
+        Report(image, TProgressStage::Running, static_cast<int>(int64_t(row) * 100 / height), false, message);
+}
+
+// The frame's colors as a full table of red, green, blue: indices past the
+// table's end read black instead of outside it.
+using TRGBTable = std::array<std::array<uint8_t, 3>, 256>;
+
+TRGBTable MakeRGBTable(const TGIFColorMap& colors)
+{
+    TRGBTable table{};
+    for (int i = 0; i < colors.Count(); ++i)
+        std::memcpy(table[size_t(i)].data(), colors.Data() + 3 * size_t(i), 3);
+    return table;
+}
+
+// The transparency bits collected while rendering: rows padded to 16 bits,
+// leftmost pixel in the most significant bit, 1 = transparent.
+class TMaskBuffer {
+public:
+    TMaskBuffer(int width, int height, uint8_t transparentIndex)
+        : TransparentIndex(transparentIndex), width_(width), height_(height),
+          rowBytes_((size_t(width) + 15) / 16 * 2), bits_(rowBytes_ * size_t(height), 0)
+    {
+    }
+
+    const uint8_t TransparentIndex;
+    // Set by the renderers once a pixel was transparent.
+    bool AnyTransparent = false;
+
+    uint8_t* Row(int y) { return bits_.data() + rowBytes_ * size_t(y); }
+    std::unique_ptr<TBitmap> MakeMask() const
+    {
+        return TBitmap::MakeMonochrome(width_, height_, bits_.data(), rowBytes_);
+    }
+
+private:
+    int width_;
+    int height_;
+    size_t rowBytes_;
+    std::vector<uint8_t> bits_;
+};
+
+inline void SetMaskBit(uint8_t* maskRow, int x)
+{
+    maskRow[x >> 3] |= static_cast<uint8_t>(0x80 >> (x & 7));
+}
+
+const uint8_t* FramePixels(const TGIFSubImage& frame)
+{
+    // The renderers read Width x Height bytes; a frame whose stored size
+    // and pixels disagree is refused rather than read past its end.
+    if (!frame.Pixels() || frame.PixelBytes() < size_t(frame.Width()) * size_t(frame.Height()))
+        throw GIFException("Image is empty");
+    return frame.Pixels();
+}
+
+// The indices go into the bitmap as they are: they address the frame's
+// palette (local colors, or the document's for frames without).
+void RenderDirect(TGIFSubImage& frame, TBitmap& bitmap, TMaskBuffer* mask)
+{
+    const int width = frame.Width(), height = frame.Height();
+    const uint8_t* pixels = FramePixels(frame);
+    TDIBWriter writer(bitmap, TPixelFormat::pf8bit, width, height, frame.PaletteHandle());
+    for (int y = 0; y < height; ++y) {
+        ReportRow(frame.Image(), y, height, kRendering);
+        const uint8_t* source = pixels + size_t(y) * size_t(width);
+        std::memcpy(writer.ScanLine(y), source, size_t(width));
+        if (mask) {
+            uint8_t* maskRow = mask->Row(y);
+            const uint8_t transparent = mask->TransparentIndex;
+            for (int x = 0; x < width; ++x) {
+                if (source[x] == transparent) {
+                    SetMaskBit(maskRow, x);
+                    mask->AnyTransparent = true;
+                }
+            }
+        }
+    }
+    writer.Finish();
+}
+
+// Floyd–Steinberg onto the web cube in the dither engines' serpentine order,
+// with the same per-pixel step. Unlike the engines of the color routines it
+// can pass over a pixel: a transparent pixel takes no color and spreads no
+// error, while the errors carried along the row still move past it, so that
+// its neighbours' shares land in their own cells.
+class TFrameDitherer {
+public:
+    explicit TFrameDitherer(int width) : width_(width), buffer_(3 * (size_t(width) + 2), 0) {}
+
+    // Maps one row from the current column in the current direction.
+    // Pixels equal to the mask's transparent index are marked in the mask
+    // row instead and keep the target's fill value.
+    void Row(const uint8_t* source, uint8_t* target, const TRGBTable& colors, TMaskBuffer* mask,
+             uint8_t* maskRow)
+    {
+        const int transparent = mask ? mask->TransparentIndex : -1;
+        std::array<uint8_t, 3> out;
+        int x = column_;
+        for (; x >= 0 && x < width_; x += direction_, position_ += direction_) {
+            const uint8_t index = source[x];
+            if (index == transparent) {
+                SetMaskBit(maskRow, x);
+                mask->AnyTransparent = true;
+                PassOver();
+                continue;
+            }
+            const std::array<uint8_t, 3>& rgb = colors[index];
+            target[x] = TFloydSteinbergDitherer::Step(lookup_, {rgb[0], rgb[1], rgb[2]}, buffer_.data(),
+                                                      position_, direction_, carry_, out);
+        }
+        column_ = x;
+    }
+
+    // Ends a row as the engines do: the carried share for the cell below the
+    // last pixel is stored, and the next row runs the other way.
+    void AdvanceRow()
+    {
+        int* behind = buffer_.data() + 3 * position_;
+        for (int c = 0; c < 3; ++c)
+            behind[c] = carry_.BelowPrevious[c];
+        carry_ = {};
+        direction_ = -direction_;
+        column_ = direction_ > 0 ? 0 : width_ - 1;
+        position_ = direction_ > 0 ? 0 : width_ + 1;
+    }
+
+private:
+    // The step of a pixel whose error is zero, without mapping anything.
+    void PassOver()
+    {
+        int* behind = buffer_.data() + 3 * position_;
+        for (int c = 0; c < 3; ++c) {
+            behind[c] = carry_.BelowPrevious[c];
+            carry_.BelowPrevious[c] = carry_.Below[c];
+            carry_.Below[c] = 0;
+            carry_.Current[c] = 0;
+        }
+    }
+
+    int width_;
+    int direction_ = 1;
+    int column_ = 0;
+    int position_ = 0;
+    std::vector<int> buffer_;
+    TFloydSteinbergDitherer::TCarry carry_;
+    TNetscapeColorLookup lookup_;
+};
+
+// The cube index transparent pixels keep in a dithered rendering, from the
+// transparent color; it only has to be stable, the mask hides these pixels.
+uint8_t DitherFillIndex(const std::array<uint8_t, 3>& rgb)
+{
+    // round(36 R / 51) + round(6 G / 51) + B div 51 + 1, rounding to nearest:
+    // 36/51 = 12/17 and 6/51 = 2/17, whose multiples never end in a half.
+    const int red = (24 * rgb[0] + 17) / 34;
+    const int green = (4 * rgb[1] + 17) / 34;
+    return static_cast<uint8_t>((red + green + rgb[2] / 51 + 1) % 256);
+}
+
+void RenderDithered(TGIFSubImage& frame, TBitmap& bitmap, TMaskBuffer* mask)
+{
+    const int width = frame.Width(), height = frame.Height();
+    const uint8_t* pixels = FramePixels(frame);
+    const TRGBTable colors = MakeRGBTable(frame.ActiveColors());
+    const uint8_t fill = mask ? DitherFillIndex(colors[mask->TransparentIndex]) : 0;
+    TFrameDitherer ditherer(width);
+    TDIBWriter writer(bitmap, TPixelFormat::pf8bit, width, height, frame.PaletteHandle());
+    for (int y = 0; y < height; ++y) {
+        ReportRow(frame.Image(), y, height, kRendering);
+        uint8_t* target = writer.ScanLine(y);
+        if (mask)
+            std::memset(target, fill, size_t(width));
+        ditherer.Row(pixels + size_t(y) * size_t(width), target, colors, mask, mask ? mask->Row(y) : nullptr);
+        ditherer.AdvanceRow();
+    }
+    writer.Finish();
+}
+
+// Pixels past the end of a bitmap's palette show black; the frame's table is
+// extended with black up to the highest index used, so that every pixel
+// addresses a color.
+void CoverIndices(TGIFColorMap& colors, int highestIndex)
+{
+    while (colors.Count() <= highestIndex)
+        colors.Add(MakeColor(0, 0, 0));
+}
+
+void ImportIndexed(TGIFSubImage& frame, const TBitmap& bitmap)
+{
+    const int width = frame.Width(), height = frame.Height();
+    const TPixelFormat format = bitmap.PixelFormat();
+    frame.LocalColors.FromPlatformPalette(bitmap.Palette());
+    uint8_t* pixels = frame.Pixels();
+    uint8_t highest = 0;
+    for (int y = 0; y < height; ++y) {
+        ReportRow(frame.Image(), y, height, kConverting);
+        const uint8_t* source = bitmap.ScanLine(y);
+        uint8_t* target = pixels + size_t(y) * size_t(width);
+        if (format == TPixelFormat::pf8bit) {
+            std::memcpy(target, source, size_t(width));
+        } else if (format == TPixelFormat::pf4bit) {
+            // High nibble first.
+            for (int x = 0; x < width; ++x)
+                target[x] = static_cast<uint8_t>(x & 1 ? source[x >> 1] & 0x0F : source[x >> 1] >> 4);
+        } else {
+            // Most significant bit first.
+            for (int x = 0; x < width; ++x)
+                target[x] = static_cast<uint8_t>((source[x >> 3] >> (7 - (x & 7))) & 1);
+        }
+        for (int x = 0; x < width; ++x)
+            highest = std::max(highest, target[x]);
+    }
+    CoverIndices(frame.LocalColors, highest);
+}
+
+// True-color pixels: the last 8 colors seen are kept with their indices, which
+// makes runs and small repeating patterns cheap; other colors are looked up
+// (and added) in the local table.
+void ImportTrueColor(TGIFSubImage& frame, const TBitmap& bitmap)
+{
+    struct TSlot {
+        TColor Color = 0;
+        uint8_t Index = 0;
+        bool Used = false;
+    };
+    std::array<TSlot, 8> cache{};
+    int lastHit = 0;
+
+    const int width = frame.Width(), height = frame.Height();
+    uint8_t* pixels = frame.Pixels();
+    TGIFColorMap& colors = frame.LocalColors;
+    for (int y = 0; y < height; ++y) {
+        ReportRow(frame.Image(), y, height, kConverting);
+        const uint8_t* source = bitmap.ScanLine(y);
+        uint8_t* target = pixels + size_t(y) * size_t(width);
+        for (int x = 0; x < width; ++x, source += 3) {
+            // Kept in the row's byte order (blue, green, red); the table is
+            // turned round once the frame is done.
+            const TColor color = MakeColor(source[0], source[1], source[2]);
+            int slot = lastHit;
+            bool hit = false;
+            do {
+                if (!cache[size_t(slot)].Used)
+                    break;
+                if (cache[size_t(slot)].Color == color) {
+                    hit = true;
+                    break;
+                }
+                slot = (slot + 7) & 7;
+            } while (slot != lastHit);
+            if (hit) {
+                lastHit = slot;
+            } else {
+                const int index = colors.AddUnique(color);
+                lastHit = (lastHit + 1) & 7;
+                cache[size_t(lastHit)] = {color, static_cast<uint8_t>(index), true};
+            }
+            target[x] = cache[size_t(lastHit)].Index;
+        }
+    }
+    for (int i = 0; i < colors.Count(); ++i) {
+        const TColor stored = colors.ColorAt(i);
+        colors.SetColorAt(i, MakeColor(BlueOf(stored), GreenOf(stored), RedOf(stored)));
+    }
+}
+
+} // namespace
+
+TBitmap* TGIFSubImage::RenderBitmap()
+{
+    if (bitmap_ || IsEmpty())
+        return bitmap_.get();
+
+    TGIFImage* image = Image();
+    // A rendering that does not finish must not use up the pending mask.
+    const bool maskWasPending = MaskPending;
+    auto finish = [&](int percent) {
+        const bool paletteModified = image && image->PaletteModified;
+        Report(image, TProgressStage::Ending, percent, paletteModified, kRendering);
+        if (paletteModified)
+            image->SignalChange();
+    };
+
+    std::unique_ptr<TBitmap> bitmap;
+    try {
+        Report(image, TProgressStage::Starting, 0, false, kRendering);
+        const bool buildMask = MaskPending && Transparent && ControlBlock;
+        MaskPending = false;
+        bitmap = std::make_unique<TBitmap>();
+        if (uint64_t(Width()) * uint64_t(Height()) > kLargeFramePixels)
+            bitmap->SetPixelFormat(TPixelFormat::pf1bit);
+        std::optional<TMaskBuffer> mask;
+        if (buildMask)
+            mask.emplace(Width(), Height(), ControlBlock->TransparentIndex());
+        TMaskBuffer* maskBuffer = mask ? &*mask : nullptr;
+        if (image && image->DitheringInEffect())
+            RenderDithered(*this, *bitmap, maskBuffer);
+        else
+            RenderDirect(*this, *bitmap, maskBuffer);
+        // Without any transparent pixel the frame is drawn opaque.
+        if (mask && mask->AnyTransparent) {
+            bitmap->SetMask(mask->MakeMask());
+            bitmap->Transparent = true;
+        }
+    } catch (const EAbort&) {
+        // Cancelled by the progress handler: nothing is rendered and nothing
+        // is reported to the user.
+        MaskPending = maskWasPending;
+        finish(0);
+        return nullptr;
+    } catch (...) {
+        MaskPending = maskWasPending;
+        finish(0);
+        throw;
+    }
+    bitmap_ = std::move(bitmap);
+    finish(100);
+    return bitmap_.get();
+}
+
+bool TGIFSubImage::MaskAvailable()
+{
+    if (MaskPending && Transparent) {
+        bitmap_.reset();
+        RenderBitmap();
+    }
+    return bitmap_ && bitmap_->Mask();
+}
+
+void TGIFSubImage::ReplaceBitmap(const TBitmap* bitmap)
+{
+    // The new picture may be the cached one itself; it lives until the end.
+    std::unique_ptr<TBitmap> old = std::move(bitmap_);
+    if (bitmap)
+        CopyFrom(*bitmap);
+}
+
+void TGIFSubImage::CopyFrom(const TBitmap& source)
+{
+    // Reset frees the cached bitmap, which may be the source.
+    std::unique_ptr<TBitmap> keepAlive;
+    if (&source == bitmap_.get())
+        keepAlive = std::move(bitmap_);
+    Reset();
+    if (source.Empty())
+        return;
+
+    TGIFImage* image = Image();
+    bool started = false;
+    std::unique_ptr<TBitmap> converted;
+    try {
+        SetGeometry(Left(), Top(), source.Width(), source.Height());
+        if (IsIndexed(source.PixelFormat())) {
+            converted = std::make_unique<TBitmap>(source);
+        } else {
+            // The reduction converts its source in place; the caller's
+            // bitmap stays as it was.
+            TBitmap copy(source);
+            converted = image ? ReduceBitmapColors(copy, image->ReductionMethod, image->Dithering,
+                                                   image->ReductionDepth(), nullptr)
+                              : ReduceBitmapColors(copy, 6, 0, 8, nullptr);
+            // Unknown reduction settings make nothing.
+            if (!converted || converted->Width() != source.Width() || converted->Height() != source.Height())
+                throw GIFException("Unsupported color reduction method");
+        }
+
+        Report(image, TProgressStage::Starting, 0, false, kConverting);
+        started = true;
+        TPixelFormat format = converted->PixelFormat();
+        if (!IsIndexed(format))
+            format = TPixelFormat::pf24bit;
+        TDIBReader reader(*converted, format);
+        if (format == TPixelFormat::pf24bit)
+            ImportTrueColor(*this, *converted);
+        else
+            ImportIndexed(*this, *converted);
+
+        if (source.Transparent && source.Mask())
+            ImportMask(*source.Mask());
+    } catch (...) {
+        // A half-made frame (colors still in the row's byte order, pixels
+        // missing) is worse than none.
+        Reset();
+        if (started)
+            Report(image, TProgressStage::Ending, 0, image && image->PaletteModified, kConverting);
+        throw;
+    }
+    bitmap_ = std::move(converted);
+    Report(image, TProgressStage::Ending, 100, image && image->PaletteModified, kConverting);
+}
+
+void TGIFSubImage::ImportMask(const TBitmap& mask)
+{
+    if (IsEmpty())
+        return;
+    if (mask.Width() != Width() || mask.Height() != Height())
+        throw EBitmapError("Mask size does not match the bitmap");
+
+    LocalColors.SortColorMapByUse();
+    const int count = LocalColors.Count();
+    // No room for a transparent color (or no table to put it in).
+    if (count == 0 || count == 256)
+        return;
+    const int index = LocalColors.Add(MakeColor(0, 0, 0));
+
+    // Indexed masks: any index but 0 is transparent; direct ones: any color
+    // but black.
+    TBitmap bits(mask);
+    const bool indexed = IsIndexed(bits.PixelFormat());
+    bits.SetPixelFormat(indexed ? TPixelFormat::pf8bit : TPixelFormat::pf24bit);
+    const int width = Width(), height = Height();
+    uint8_t* pixels = Pixels();
+    bool any = false;
+    for (int y = 0; y < height; ++y) {
+        const uint8_t* row = bits.ScanLine(y);
+        uint8_t* target = pixels + size_t(y) * size_t(width);
+        for (int x = 0; x < width; ++x) {
+            const bool transparent =
+                indexed ? row[x] != 0
+                        : (row[3 * size_t(x)] | row[3 * size_t(x) + 1] | row[3 * size_t(x) + 2]) != 0;
+            if (transparent) {
+                target[x] = static_cast<uint8_t>(index);
+                any = true;
+            }
+        }
+    }
+    if (!any) {
+        LocalColors.Delete(index);
+        return;
+    }
+
+    // A frame that already has a control block keeps it; a second one would
+    // not be the frame's control block and its transparency would be lost.
+    TGIFGraphicControlExtension* control = ControlBlock;
+    std::unique_ptr<TGIFGraphicControlExtension> created;
+    if (!control) {
+        created = std::make_unique<TGIFGraphicControlExtension>(*this);
+        control = created.get();
+    }
+    control->SetTransparent(true);
+    control->SetTransparentIndex(index);
+    if (created)
+        Extensions.Append(std::move(created));
+    MaskPending = true;
+}
+
+void TGIFSubImage::CopyFrom(TGraphic& graphic)
+{
+    if (auto* bitmap = dynamic_cast<TBitmap*>(&graphic)) {
+        CopyFrom(*bitmap);
+        return;
+    }
+    if (auto* icon = dynamic_cast<TIcon*>(&graphic)) {
+        Reset();
+        if (icon->Empty())
+            return;
+        // Drawn on black, then the icon's own mask marks what is transparent.
+        CopyFrom(icon->DrawOnBlack());
+        ImportMask(icon->MaskBitmap());
+        return;
+    }
+    if (auto* document = dynamic_cast<TGIFImage*>(&graphic)) {
+        Reset();
+        if (document->Empty())
+            return;
+        TBitmap bitmap;
+        document->CopyToGraphic(bitmap);
+        CopyFrom(bitmap);
+        return;
+    }
+    // Refused before anything is reset, so that the frame keeps its picture.
+    if (!graphic.Empty())
+        throw EConvertError(GraphicClassName(graphic), "TGIFSubImage");
+    Reset();
+}
+
+void TGIFSubImage::CopyToGraphic(TGraphic& target)
+{
+    auto* bitmap = dynamic_cast<TBitmap*>(&target);
+    if (!bitmap)
+        throw EConvertError("TGIFSubImage", GraphicClassName(target));
+    const TBitmap* rendering = RenderBitmap();
+    if (rendering == bitmap)
+        return;
+    *bitmap = rendering ? TBitmap(*rendering) : TBitmap();
+    bitmap->NotifyChanged();
+}
+
+} // namespace fl
