@@ -97,29 +97,47 @@ const uint8_t* FramePixels(const TGIFSubImage& frame)
     return frame.Pixels();
 }
 
+// Marks the row's pixels equal to the transparent index. Each mask byte is
+// built from eight compares without a branch, so the loop runs at memory
+// speed whatever the mix of transparent and opaque pixels.
+bool MarkTransparent(const uint8_t* source, int width, uint8_t transparent, uint8_t* maskRow)
+{
+    uint8_t any = 0;
+    int x = 0;
+    for (; x + 8 <= width; x += 8) {
+        uint8_t bits = 0;
+        for (int b = 0; b < 8; ++b)
+            bits |= static_cast<uint8_t>((source[x + b] == transparent) << (7 - b));
+        maskRow[x >> 3] = bits;
+        any |= bits;
+    }
+    for (; x < width; ++x) {
+        if (source[x] == transparent) {
+            SetMaskBit(maskRow, x);
+            any = 1;
+        }
+    }
+    return any != 0;
+}
+
 // The indices go into the bitmap as they are: they address the frame's
-// palette (local colors, or the document's for frames without).
+// palette (local colors, or the document's for frames without). The rows are
+// copied straight into the bitmap: a pass through a device-independent image
+// would copy each of them twice more.
 void RenderDirect(TGIFSubImage& frame, TBitmap& bitmap, TMaskBuffer* mask)
 {
     const int width = frame.Width(), height = frame.Height();
     const uint8_t* pixels = FramePixels(frame);
-    TDIBWriter writer(bitmap, TPixelFormat::pf8bit, width, height, frame.PaletteHandle());
+    TBitmap rendered(width, height, TPixelFormat::pf8bit);
+    rendered.SetPalette(frame.PaletteHandle());
     for (int y = 0; y < height; ++y) {
         ReportRow(frame.Image(), y, height, kRendering);
         const uint8_t* source = pixels + size_t(y) * size_t(width);
-        std::memcpy(writer.ScanLine(y), source, size_t(width));
-        if (mask) {
-            uint8_t* maskRow = mask->Row(y);
-            const uint8_t transparent = mask->TransparentIndex;
-            for (int x = 0; x < width; ++x) {
-                if (source[x] == transparent) {
-                    SetMaskBit(maskRow, x);
-                    mask->AnyTransparent = true;
-                }
-            }
-        }
+        std::memcpy(rendered.ScanLine(y), source, size_t(width));
+        if (mask && MarkTransparent(source, width, mask->TransparentIndex, mask->Row(y)))
+            mask->AnyTransparent = true;
     }
-    writer.Finish();
+    bitmap = std::move(rendered);
 }
 
 // Floyd–Steinberg onto the web cube in the dither engines' serpentine order,

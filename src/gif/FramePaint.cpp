@@ -12,21 +12,50 @@ void TransparentStretchBlit(TCanvas& canvas, const TRect& rect, const TBitmap& b
     canvas.MaskedStretchDraw(rect, bitmap, mask);
 }
 
+namespace {
+
+// The frame's place on the logical screen scaled into rect.
+TRect ScaledPlace(const TRect& rect, const TRect& bounds, int screenWidth, int screenHeight)
+{
+    return {rect.Left + MulDiv(bounds.Left, rect.Width(), screenWidth),
+            rect.Top + MulDiv(bounds.Top, rect.Height(), screenHeight),
+            rect.Left + MulDiv(bounds.Right, rect.Width(), screenWidth),
+            rect.Top + MulDiv(bounds.Bottom, rect.Height(), screenHeight)};
+}
+
+} // namespace
+
+bool TGIFSubImage::PaintsFromPixels(const TRect& rect, bool tile)
+{
+    TGIFImage* image = Image();
+    if (tile || !image || image->DitheringInEffect() || IsEmpty() ||
+        PixelBytes() < size_t(width_) * size_t(height_))
+        return false;
+    const TRect place = ScaledPlace(rect, BoundsRect(), image->Width(), image->Height());
+    return place.Width() == width_ && place.Height() == height_;
+}
+
 void TGIFSubImage::PaintOn(TCanvas& canvas, const TRect& rect, bool tile, bool transparent)
 {
-    if (!RenderBitmap())
-        return;
     TGIFImage* image = Image();
     const int screenWidth = image ? image->Width() : width_;
     const int screenHeight = image ? image->Height() : height_;
-    if (screenWidth <= 0 || screenHeight <= 0)
+    if (IsEmpty() || screenWidth <= 0 || screenHeight <= 0)
         return;
+    const TRect place = ScaledPlace(rect, BoundsRect(), screenWidth, screenHeight);
 
-    // Without tiling: the frame's place on the screen scaled into rect.
-    const TRect place{rect.Left + MulDiv(left_, rect.Width(), screenWidth),
-                      rect.Top + MulDiv(top_, rect.Height(), screenHeight),
-                      rect.Left + MulDiv(left_ + width_, rect.Width(), screenWidth),
-                      rect.Top + MulDiv(top_ + height_, rect.Height(), screenHeight)};
+    // Drawn at its own size, the frame's indices go straight onto the
+    // canvas: the same pixels as its rendering and mask would give, without
+    // making them. Pixels of the transparent index are what the mask leaves out.
+    if (PaintsFromPixels(rect, tile)) {
+        const int skip = transparent && Transparent && ControlBlock ? ControlBlock->TransparentIndex() : -1;
+        const TPaletteHandle palette = PaletteHandle();
+        canvas.DrawIndexed(place.Left, place.Top, Pixels(), width_, height_, size_t(width_), palette.get(), skip);
+        canvas.Changed();
+        return;
+    }
+    if (!RenderBitmap())
+        return;
     // With tiling: unscaled copies at logical-screen steps from rect's corner.
     auto forEachTile = [&](auto&& draw) {
         for (int top = rect.Top; top < rect.Bottom; top += screenHeight)

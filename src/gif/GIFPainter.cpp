@@ -326,7 +326,7 @@ void TGIFPainter::WaitBeforeFrame(TGIFSubImage& frame, int delay, int64_t& last,
     // stretch the animation; rendering touches the model, so it runs on the
     // main thread like every other use of the document.
     OnMainThread([&] {
-        if (!terminated_)
+        if (!terminated_ && !frame.PaintsFromPixels(rect_, flags_ & paintTile))
             frame.RenderBitmap();
     });
     int64_t now = clock_->NowMs();

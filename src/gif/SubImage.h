@@ -127,6 +127,9 @@ public:
     // or unscaled in logical-screen tiles from rect's corner; transparent
     // pixels are left out when asked and the frame has a mask.
     void PaintOn(TCanvas& canvas, const TRect& rect, bool tile, bool transparent);
+    // Whether PaintOn draws straight from the pixels, without the cached
+    // rendering: unscaled, untiled and not dithered.
+    bool PaintsFromPixels(const TRect& rect, bool tile);
 
     void SaveToStream(TStream& stream) override;
     void LoadFromStream(TStream& stream) override;

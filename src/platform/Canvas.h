@@ -59,6 +59,13 @@ public:
     // is transparent): transparent pixels leave the target as it was.
     void MaskedStretchDraw(const TRect& rect, const TBitmap& bitmap, const TBitmap& mask);
 
+    // Draws rows of 8-bit color indices (stride bytes apart) unscaled with
+    // their top-left corner at (x, y), through the palette (indices past its
+    // end show black); pixels equal to skipIndex (when 0..255) leave the
+    // target as it was. Frames are drawn this way straight from their pixels.
+    void DrawIndexed(int x, int y, const uint8_t* pixels, int width, int height, size_t stride,
+                     const TPalette* palette, int skipIndex);
+
     // Tells the bitmap's holder that the canvas changed (its OnChange).
     void Changed();
 
