@@ -9,14 +9,13 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "gif/Extensions.h"
+#include "support/ConformanceSuite.h"
 #include "support/GifTestSupport.h"
 #include "support/IniFile.h"
 
@@ -25,22 +24,6 @@ using namespace fl;
 using namespace fl::test;
 
 namespace {
-
-fs::path SuiteDir()
-{
-    return SharedDir() / "conformance" / "gif-decoder-suite";
-}
-
-std::vector<std::string> SuiteCases()
-{
-    std::vector<std::string> names;
-    std::ifstream list(SuiteDir() / "TESTS");
-    std::string line;
-    while (std::getline(list, line))
-        if (!line.empty())
-            names.push_back(line);
-    return names;
-}
 
 // What can be compared, in the suite's terms: loop "0" means no loop
 // extension, "infinite" a loop count of 0; an empty buffer size means none.
@@ -207,12 +190,6 @@ std::optional<std::string> ApplicationPayload(const TGIFImage& image, const char
     return std::nullopt;
 }
 
-std::string FileText(const fs::path& path)
-{
-    const std::vector<uint8_t> bytes = ReadBytes(path);
-    return std::string(bytes.begin(), bytes.end());
-}
-
 // The 257 bytes that end XMP data in a GIF: 1, then 255 down to 0.
 std::string XmpMagicTrailer()
 {
@@ -269,13 +246,7 @@ TEST_P(Conformance, ModelReadsWhatTheSuiteExpects)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Conformance, Conformance, testing::ValuesIn(SuiteCases()),
-                         [](const testing::TestParamInfo<std::string>& param) {
-                             std::string name = param.param;
-                             std::replace_if(
-                                 name.begin(), name.end(), [](unsigned char c) { return !std::isalnum(c); }, '_');
-                             return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(Conformance, Conformance, testing::ValuesIn(SuiteCases()), SuiteCaseTestName);
 
 // Each listed difference must still differ from the suite, name a case of
 // the suite and be explained in the notes.
