@@ -133,6 +133,17 @@ TFrameView View(const SavedImage& image)
 
 } // namespace
 
+std::string Describe(const std::exception_ptr& error)
+{
+    try {
+        std::rethrow_exception(error);
+    } catch (const std::exception& e) {
+        return e.what();
+    } catch (...) {
+        return "unknown exception";
+    }
+}
+
 std::string CorpusDir()
 {
     if (const char* dir = std::getenv("FL_BENCH_CORPUS"); dir && *dir)

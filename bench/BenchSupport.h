@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <exception>
 #include <memory>
 #include <string>
 #include <vector>
@@ -23,6 +24,9 @@ struct TCorpusFile {
 };
 
 // The corpus folder: $FL_BENCH_CORPUS when set, else the shared corpus.
+// The message of a caught exception, for a benchmark's error text.
+std::string Describe(const std::exception_ptr& error);
+
 std::string CorpusDir();
 // The GIF files measured: animated/*.gif, animated/unoptimized/*.gif and
 // still/*.gif, sorted by name within each folder. Missing folders are skipped.

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "BenchSupport.h"
 #include "gif/GIFImage.h"
 #include "gif/GIFPainter.h"
 #include "platform/Canvas.h"
@@ -46,17 +47,6 @@ TPlayResult LoadAndPlay(const std::vector<uint8_t>& bytes, bool counted)
     image.StartPlayer(nullptr, canvas, kCompositeFlags, canvas.ClipRect());
     benchmark::DoNotOptimize(screen.Bits());
     return result;
-}
-
-std::string Describe(const std::exception_ptr& error)
-{
-    try {
-        std::rethrow_exception(error);
-    } catch (const std::exception& e) {
-        return e.what();
-    } catch (...) {
-        return "unknown exception";
-    }
 }
 
 } // namespace

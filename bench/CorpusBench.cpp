@@ -49,17 +49,6 @@ struct TCorpusCase {
     uint64_t Pixels = 0;
 };
 
-std::string Describe(const std::exception_ptr& error)
-{
-    try {
-        std::rethrow_exception(error);
-    } catch (const std::exception& e) {
-        return e.what();
-    } catch (...) {
-        return "unknown exception";
-    }
-}
-
 // Decodes, encodes and cross-checks the file once: our decoder must give
 // giflib's frames, and both encoders' output must decode (with giflib) to them.
 void Prepare(TCorpusCase& c)

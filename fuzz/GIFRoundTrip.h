@@ -8,7 +8,11 @@
 
 #include "gif/GIFException.h"
 #include "gif/GIFImage.h"
+#include "gif/GIFPainter.h"
 #include "gif/GIFTypes.h"
+#include "platform/BitmapError.h"
+#include "platform/Canvas.h"
+#include "platform/Clock.h"
 #include "platform/Stream.h"
 
 namespace fl::fuzz {
@@ -49,6 +53,26 @@ struct RoundTripResult {
     std::string message; // the refusal's text
 };
 
+// Plays a loaded document once at its own size (frames drawn from their
+// pixels) and once at half size (through their renderings and masks), on a
+// virtual clock. Errors of the model and of bitmaps are graceful refusals.
+inline void PlayOnce(TGIFImage& image)
+{
+    const uint64_t screen = uint64_t(image.Width()) * uint64_t(image.Height());
+    if (image.IsEmpty() || screen == 0 || screen > kMaxFramePixels)
+        return;
+    image.PlayClock = std::make_shared<TVirtualClock>();
+    try {
+        TBitmap bitmap(image.Width(), image.Height(), TPixelFormat::pf32bit);
+        TCanvas canvas(bitmap);
+        const TGIFPaintFlags flags = paintAnimate | paintTransparent;
+        image.StartPlayer(nullptr, canvas, flags, canvas.ClipRect());
+        image.StartPlayer(nullptr, canvas, flags, {0, 0, (image.Width() + 1) / 2, (image.Height() + 1) / 2});
+    } catch (const GIFException&) {
+    } catch (const EBitmapError&) {
+    }
+}
+
 // Loads an input the way the program opens a file; when that succeeds, saves
 // the image and loads the saved bytes again, all within the bounds above. A
 // GIFException or EStreamError is a graceful refusal; any other exception
@@ -66,6 +90,7 @@ inline RoundTripResult LoadSaveReload(const uint8_t* data, size_t size)
     } catch (const EStreamError& e) {
         return {Stage::Rejected, e.what()};
     }
+    PlayOnce(image);
 
     TMemoryStream out;
     try {

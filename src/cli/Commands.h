@@ -4,7 +4,15 @@
 #include <string>
 #include <vector>
 
+namespace fl {
+class TGIFImage;
+}
+
 namespace fl::cli {
+
+// Loads a GIF, printing its warnings; a failure is printed with the path and
+// answers false.
+bool LoadAnimation(TGIFImage& image, const std::string& path);
 
 // Each command takes the arguments after its name and answers the exit status.
 int RunInfo(const std::vector<std::string>& args);

@@ -34,15 +34,8 @@ int RunCopy(const std::vector<std::string>& args)
     }
 
     TGIFImage image;
-    image.WarningHandler = [](TGIFImage&, TGIFItem*, int, const std::string& message) {
-        std::fprintf(stderr, "warning: %s\n", message.c_str());
-    };
-    try {
-        image.LoadFromFile(paths[0]);
-    } catch (const std::exception& error) {
-        std::fprintf(stderr, "%s: %s\n", paths[0].c_str(), error.what());
+    if (!LoadAnimation(image, paths[0]))
         return 1;
-    }
     image.Encoding = encoding;
     try {
         image.SaveToFile(paths[1]);

@@ -64,15 +64,8 @@ int RunRender(const std::vector<std::string>& args)
     const std::filesystem::path outDir = paths[1];
 
     TGIFImage image;
-    image.WarningHandler = [](TGIFImage&, TGIFItem*, int, const std::string& message) {
-        std::fprintf(stderr, "warning: %s\n", message.c_str());
-    };
-    try {
-        image.LoadFromFile(paths[0]);
-    } catch (const std::exception& error) {
-        std::fprintf(stderr, "%s: %s\n", paths[0].c_str(), error.what());
+    if (!LoadAnimation(image, paths[0]))
         return 1;
-    }
     if (image.IsEmpty() || image.Width() == 0 || image.Height() == 0) {
         std::fprintf(stderr, "%s: the animation has no frames to render\n", paths[0].c_str());
         return 1;
