@@ -19,5 +19,6 @@ int RunInfo(const std::vector<std::string>& args);
 int RunCopy(const std::vector<std::string>& args);
 int RunQuantize(const std::vector<std::string>& args);
 int RunRender(const std::vector<std::string>& args);
+int RunOptimize(const std::vector<std::string>& args);
 
 } // namespace fl::cli

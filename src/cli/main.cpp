@@ -15,7 +15,9 @@ void PrintUsage(std::FILE* out)
                "  frameloom-cli info [--json] FILE\n"
                "  frameloom-cli copy [--encoding lzw|rle] IN OUT\n"
                "  frameloom-cli quantize [--method 0..9] [--bits 3..8] [--dither 0..6] IN OUT.gif\n"
-               "  frameloom-cli render [--speed N] IN OUTDIR\n",
+               "  frameloom-cli render [--speed N] IN OUTDIR\n"
+               "  frameloom-cli optimize [--trim] [--merge-pixels] [--cleanup] [--color-tables]\n"
+               "                         [--merge-palettes] [--all] IN OUT\n",
                out);
 }
 
@@ -38,6 +40,8 @@ int main(int argc, char** argv)
         return fl::cli::RunQuantize(args);
     if (command == "render")
         return fl::cli::RunRender(args);
+    if (command == "optimize")
+        return fl::cli::RunOptimize(args);
     std::fprintf(stderr, "frameloom-cli: unknown command \"%s\"\n", command.c_str());
     PrintUsage(stderr);
     return 2;

@@ -29,6 +29,14 @@ using TGIFWarning = std::function<void(TGIFImage& image, TGIFItem* sender, int s
 // Player callbacks; the sender is the player.
 using TGIFPainterEvent = std::function<void(TGIFPainter& player)>;
 
+// Options of TGIFImage::Optimize (a set of bits).
+using TGIFOptimizeOptions = uint8_t;
+constexpr TGIFOptimizeOptions optimizeTrim = 0x01;
+constexpr TGIFOptimizeOptions optimizeMergePixels = 0x02;
+constexpr TGIFOptimizeOptions optimizeCleanup = 0x04;
+constexpr TGIFOptimizeOptions optimizeColorTables = 0x08;
+constexpr TGIFOptimizeOptions optimizeAll = 0x0F;
+
 // Color reduction settings of an animation (codes as stored).
 using TColorReductionMethod = uint8_t;
 using TDitherMode = uint8_t;
@@ -100,6 +108,12 @@ public:
                            const std::vector<uint8_t>* data = nullptr);
     // Puts the document as "GIF Image" and its composite bitmap as a bitmap.
     void PutOnClipboard(TClipboard& clipboard);
+
+    // Shrinks the animation without changing how it plays: sorts and trims
+    // color tables, drops settings and blocks without visible effect, makes
+    // pixels that repeat the previous frame transparent, trims transparent
+    // borders. Stops every player first.
+    void Optimize(TGIFOptimizeOptions options);
 
     // Drawing and playback.
     //

@@ -131,6 +131,12 @@ public:
     // rendering: unscaled, untiled and not dithered.
     bool PaintsFromPixels(const TRect& rect, bool tile);
 
+    // Optimization: crops the transparent border (a frame without any
+    // opaque pixel is reset); makes the pixels that show the same color as
+    // the previous frame transparent.
+    void TrimToContent();
+    void RemoveDuplicatePixels(TGIFSubImage* previous);
+
     void SaveToStream(TStream& stream) override;
     void LoadFromStream(TStream& stream) override;
     // Reads the frame, refusing pixels beyond what is left of the budget of

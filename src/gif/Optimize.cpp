@@ -1,0 +1,565 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Shrinking an animation without changing how it plays: sorted and trimmed
+// color tables, transparency and disposal settings without visible effect
+// dropped, pixels that repeat the previous frame made transparent,
+// transparent borders trimmed, never-shown blocks removed.
+//
+// Every change here must leave what a player draws untouched, frame for
+// frame and millisecond for millisecond; where the plain rule would not,
+// the frame is left as it is (see the comments marked "kept").
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <mutex>
+
+#include "gif/GIFImage.h"
+#include "gif/PixelEncoder.h"
+#include "gif/SubImage.h"
+
+namespace fl {
+
+namespace {
+
+const char* const kOptimizing = "Optimizing...";
+
+bool IsTransparent(const TGIFSubImage& frame)
+{
+    return frame.Transparent && frame.ControlBlock;
+}
+
+// The disposal a player applies: frames without a control block are kept.
+int DisposalOf(const TGIFSubImage& frame)
+{
+    return frame.ControlBlock ? frame.ControlBlock->Disposal() : disposeKeep;
+}
+
+// Frames whose stored size and pixels disagree are never touched: the
+// renderers refuse them, and reading them would overrun.
+bool HasWholePixels(const TGIFSubImage& frame)
+{
+    return !frame.IsEmpty() && frame.PixelBytes() >= size_t(frame.Width()) * size_t(frame.Height());
+}
+
+size_t PixelCount(const TGIFSubImage& frame)
+{
+    return size_t(frame.Width()) * size_t(frame.Height());
+}
+
+bool UsesIndex(const TGIFSubImage& frame, uint8_t index)
+{
+    return std::memchr(frame.Pixels(), index, PixelCount(frame)) != nullptr;
+}
+
+bool Covers(const TRect& outer, const TRect& inner)
+{
+    return outer.Left <= inner.Left && outer.Top <= inner.Top && outer.Right >= inner.Right &&
+           outer.Bottom >= inner.Bottom;
+}
+
+// The delay a player waits after the frame, in delay units.
+int EffectiveDelay(const TGIFSubImage& frame)
+{
+    const int delay = frame.ControlBlock ? frame.ControlBlock->Delay : 0;
+    return delay > 0 ? std::max(delay, GIFMinimumDelay) : GIFDefaultDelay;
+}
+
+// The loop extension a player honours: the first one in play order. It also
+// marks where later passes start, so it is never removed.
+TGIFAppExtNSLoop* HonouredLoop(TGIFImage& image)
+{
+    for (const auto& frame : image.Frames)
+        if (auto* loop = frame->Extensions.Find<TGIFAppExtNSLoop>())
+            return loop;
+    return nullptr;
+}
+
+// The colors as a renderer sees them, packed; indices past the table read
+// black.
+using TPackedColors = std::array<uint32_t, 256>;
+
+TPackedColors PackColors(const TGIFColorMap& colors)
+{
+    TPackedColors packed{};
+    const uint8_t* data = colors.Data();
+    for (int i = 0; i < colors.Count(); ++i)
+        packed[size_t(i)] =
+            uint32_t(data[3 * i]) | uint32_t(data[3 * i + 1]) << 8 | uint32_t(data[3 * i + 2]) << 16;
+    return packed;
+}
+
+TColor EntryColor(const TGIFColorMap& colors, int index)
+{
+    const uint8_t* entry = colors.Data() + 3 * size_t(index);
+    return MakeColor(entry[0], entry[1], entry[2]);
+}
+
+} // namespace
+
+void TGIFSubImage::TrimToContent()
+{
+    if (!HasWholePixels(*this) || !IsTransparent(*this))
+        return;
+    const uint8_t t = ControlBlock->TransparentIndex();
+    const int width = Width(), height = Height();
+
+    // One pass finds both ranges: every opaque pixel lies within the
+    // columns found, so a row holds one there exactly when it holds any.
+    int left = width, right = -1, top = -1, bottom = -1;
+    for (int y = 0; y < height; ++y) {
+        const uint8_t* row = pixels_.data() + size_t(y) * size_t(width);
+        int first = 0;
+        while (first < width && row[first] == t)
+            ++first;
+        if (first == width)
+            continue;
+        int last = width - 1;
+        while (row[last] == t)
+            --last;
+        left = std::min(left, first);
+        right = std::max(right, last);
+        if (top < 0)
+            top = y;
+        bottom = y;
+    }
+    if (top < 0) {
+        Reset();
+        return;
+    }
+
+    const int newWidth = right - left + 1, newHeight = bottom - top + 1;
+    std::vector<uint8_t> trimmed(size_t(newWidth) * size_t(newHeight));
+    for (int y = 0; y < newHeight; ++y)
+        std::memcpy(trimmed.data() + size_t(y) * size_t(newWidth),
+                    pixels_.data() + size_t(top + y) * size_t(width) + size_t(left), size_t(newWidth));
+    pixels_ = std::move(trimmed);
+    SetStoredGeometry(uint16_t(Left() + left), uint16_t(Top() + top), uint16_t(newWidth),
+                      uint16_t(newHeight));
+    bitmap_.reset();
+    MaskPending = true;
+}
+
+void TGIFSubImage::RemoveDuplicatePixels(TGIFSubImage* previous)
+{
+    if (!previous || previous == this || !HasWholePixels(*this) || !HasWholePixels(*previous))
+        return;
+    // A predecessor that is restored after it was shown, or not drawn at all
+    // (disposals 4 to 7), is not what this frame is drawn over.
+    if (DisposalOf(*previous) > disposeKeep)
+        return;
+    const TRect mine = BoundsRect(), theirs = previous->BoundsRect();
+    const int x0 = std::max(mine.Left, theirs.Left), x1 = std::min(mine.Right, theirs.Right);
+    const int y0 = std::max(mine.Top, theirs.Top), y1 = std::min(mine.Bottom, theirs.Bottom);
+    if (x0 >= x1 || y0 >= y1)
+        return;
+
+    TGIFColorMap& colors = ActiveColors();
+    // A transparent index past the table that no pixel holds (sorting the
+    // table drops unused entries) would make pixels no file can hold: such a
+    // frame picks an index as an opaque one does.
+    const bool transparent = IsTransparent(*this) && (ControlBlock->TransparentIndex() < colors.Count() ||
+                                                      UsesIndex(*this, ControlBlock->TransparentIndex()));
+    int target;
+    bool appendTarget = false;
+    if (transparent) {
+        target = ControlBlock->TransparentIndex();
+    } else {
+        // Fixed: the new transparent index must be one that no pixel of
+        // this frame holds, else pixels of that color that differ from the
+        // previous frame would vanish. An unused entry is taken; failing
+        // that one black entry is appended to the active table (no frame
+        // shows the new index, so nothing else changes); a full table
+        // leaves the frame as it is.
+        if (colors.Count() == 0)
+            return;
+        std::array<bool, 256> used{};
+        const uint8_t* pixels = Pixels();
+        for (size_t i = 0, n = PixelCount(*this); i < n; ++i)
+            used[pixels[i]] = true;
+        target = -1;
+        for (int i = 0; i < colors.Count() && target < 0; ++i)
+            if (!used[size_t(i)])
+                target = i;
+        if (target < 0) {
+            // A table that needs another bit for the new entry would widen
+            // the codes of every frame written with it.
+            const int count = colors.Count();
+            if (count >= 256 || used[size_t(count)] || (count & (count - 1)) == 0)
+                return;
+            target = colors.Count();
+            appendTarget = true;
+        }
+    }
+
+    const TPackedColors own = PackColors(colors);
+    const TPackedColors other = PackColors(previous->ActiveColors());
+    const bool previousTransparent = IsTransparent(*previous);
+    const int previousTransparentIndex =
+        previousTransparent ? previous->ControlBlock->TransparentIndex() : -1;
+    const uint8_t targetIndex = uint8_t(target);
+    size_t replaced = 0;
+    for (int y = y0; y < y1; ++y) {
+        uint8_t* row = pixels_.data() + size_t(y - Top()) * size_t(Width()) + size_t(x0 - Left());
+        const uint8_t* below = previous->Pixels() + size_t(y - previous->Top()) * size_t(previous->Width()) +
+                               size_t(x0 - previous->Left());
+        for (int x = 0; x < x1 - x0; ++x) {
+            const uint8_t p = row[x], q = below[x];
+            if (p == targetIndex || q == previousTransparentIndex)
+                continue;
+            if (own[p] == other[q]) {
+                row[x] = targetIndex;
+                ++replaced;
+            }
+        }
+    }
+
+    if (!transparent && replaced > 0) {
+        if (appendTarget)
+            colors.Add(MakeColor(0, 0, 0));
+        TGIFGraphicControlExtension* control = ControlBlock;
+        if (!control) {
+            auto created = std::make_unique<TGIFGraphicControlExtension>(*this);
+            control = created.get();
+            Extensions.Append(std::move(created));
+        }
+        control->SetTransparent(true);
+        control->SetTransparentIndex(target);
+    }
+    bitmap_.reset();
+    MaskPending = true;
+}
+
+namespace {
+
+// The color players clear to, as they compute it, without the warnings a
+// lookup outside the table gives.
+TColor PlayedBackground(TGIFImage& image)
+{
+    TGIFColorMap& global = image.GlobalColors();
+    if (global.Count() == 0)
+        return MakeColor(255, 255, 255);
+    const int index = image.Header.BackgroundIndex < global.Count() ? image.Header.BackgroundIndex : 0;
+    return EntryColor(global, index);
+}
+
+bool AnyFrameClearsToBackground(TGIFImage& image)
+{
+    for (const auto& frame : image.Frames)
+        if (DisposalOf(*frame) == disposeBackground)
+            return true;
+    return false;
+}
+
+// Sorting the global table moves the entry the background index points to,
+// and drops it when no pixel uses it: the index follows its color, and a
+// dropped color comes back at the end when a frame is cleared to it.
+void SortGlobalColors(TGIFImage& image)
+{
+    TGIFColorMap& global = image.GlobalColors();
+    const TColor background = PlayedBackground(image);
+    // A backdrop color stands in for the background: nothing to follow.
+    const bool ownBackground = image.BackdropColor == clNone;
+    if (!global.SortColorMapByUse() || !ownBackground)
+        return;
+    int index = global.Find(background);
+    if (index < 0 && AnyFrameClearsToBackground(image) && global.Count() < 256)
+        index = global.Add(background);
+    // Otherwise no player shows it; an index past the table would only
+    // warn each time it is looked up.
+    if (index < 0 && image.Header.BackgroundIndex >= global.Count())
+        index = 0;
+    if (index >= 0)
+        image.Header.BackgroundIndex = uint8_t(index);
+}
+
+class TOptimizer {
+public:
+    TOptimizer(TGIFImage& image, TGIFOptimizeOptions options)
+        : image_(image), options_(options), total_(6 * image.Frames.Count())
+    {
+    }
+
+    void Run()
+    {
+        if (options_ & optimizeColorTables)
+            SortColorTables();
+        if (options_ & optimizeCleanup) {
+            DropUnusedTransparency();
+            DropCoveredDisposals();
+        } else {
+            Advance(2 * Count());
+        }
+        if (options_ & optimizeMergePixels)
+            MergePixels();
+        else
+            Advance(Count());
+        if (options_ & optimizeTrim)
+            Trim();
+        else
+            Advance(Count());
+        Advance(Count());
+        if (options_ & optimizeCleanup)
+            RemoveInvisible();
+        if (options_ != 0)
+            DropRenderings();
+    }
+
+private:
+    int Count() const { return image_.Frames.Count(); }
+    TGIFSubImage& Frame(int index) const { return *image_.Frames[index]; }
+
+    void Step()
+    {
+        ++steps_;
+        Report();
+    }
+    void Advance(int steps)
+    {
+        steps_ += steps;
+        Report();
+    }
+    void Report()
+    {
+        const int percent = total_ > 0 ? int(int64_t(steps_) * 100 / total_) : 100;
+        image_.ReportProgress(TProgressStage::Running, percent, false, kOptimizing);
+    }
+
+    void SortColorTables()
+    {
+        if (image_.GlobalColors().Count() > 0)
+            SortGlobalColors(image_);
+        for (int i = 0; i < Count(); ++i) {
+            if (Frame(i).LocalColors.Count() > 0)
+                Frame(i).LocalColors.SortColorMapByUse();
+            Step();
+        }
+    }
+
+    void DropUnusedTransparency()
+    {
+        for (int i = 0; i < Count(); ++i) {
+            TGIFSubImage& frame = Frame(i);
+            if (IsTransparent(frame) && HasWholePixels(frame) &&
+                !UsesIndex(frame, frame.ControlBlock->TransparentIndex()))
+                frame.ControlBlock->SetTransparent(false);
+            Step();
+        }
+    }
+
+    // A frame restored after it was shown whose successor paints over all of
+    // it opaquely needs no restoring.
+    void DropCoveredDisposals()
+    {
+        for (int i = 0; i + 1 < Count(); ++i) {
+            TGIFSubImage& frame = Frame(i);
+            TGIFSubImage& next = Frame(i + 1);
+            const int disposal = DisposalOf(frame);
+            // Kept when the successor restores the state before itself, or
+            // is not drawn: that state holds this frame's disposal, which
+            // would show again.
+            const int nextDisposal = DisposalOf(next);
+            const bool nextPaints = HasWholePixels(next) && nextDisposal <= disposeBackground;
+            if ((disposal == disposeBackground || disposal == disposePrevious) && !IsTransparent(next) &&
+                nextPaints && Covers(next.BoundsRect(), frame.BoundsRect()))
+                frame.ControlBlock->SetDisposal(disposeUnspecified);
+            Step();
+        }
+    }
+
+    void MergePixels()
+    {
+        // Later passes start at the honoured loop extension's frame, after
+        // the last frame: a frame whose predecessor lies before that start
+        // is drawn over another picture then, so it is kept.
+        TGIFAppExtNSLoop* loop = HonouredLoop(image_);
+        const int loopStart = loop ? image_.Frames.IndexOf(&loop->Frame()) : 0;
+        for (int c = Count() - 1; c >= 1; --c) {
+            int b = c - 1;
+            while (b > 0 && DisposalOf(Frame(b)) == disposePrevious)
+                --b;
+            if (b >= loopStart || loopStart > c)
+                MergeFramePixels(Frame(c), Frame(b));
+            Step();
+        }
+    }
+
+    size_t EncodedSize(TGIFSubImage& frame) const
+    {
+        const bool local = frame.LocalColors.Count() > 0;
+        TMemoryStream stream;
+        EncodeFramePixels(stream, frame.Pixels(), frame.Width(), frame.Height(), frame.Interlaced(),
+                          local ? frame.LocalColors.Depth() : image_.MaxDepth(), 256, image_.Encoding);
+        return size_t(stream.Size());
+    }
+
+    // Repeated pixels made transparent usually compress better, but in a
+    // busy picture the scattered transparent ones can break the strings the
+    // compressor found: a frame that would be written longer is put back.
+    void MergeFramePixels(TGIFSubImage& frame, TGIFSubImage& previous)
+    {
+        if (!HasWholePixels(frame))
+            return;
+        TGIFColorMap& colors = frame.ActiveColors();
+        const std::vector<uint8_t> pixels(frame.Pixels(), frame.Pixels() + PixelCount(frame));
+        const bool hadControl = frame.ControlBlock != nullptr;
+        const bool wasTransparent = frame.Transparent;
+        const int oldIndex = hadControl ? frame.ControlBlock->TransparentIndex() : 0;
+        const int oldCount = colors.Count();
+        const bool oldSorted = colors.Sorted();
+        // A transparent index the table does not hold cannot be set back;
+        // an opaque frame's index means nothing.
+        if (wasTransparent && hadControl && oldIndex >= oldCount && oldCount > 0) {
+            frame.RemoveDuplicatePixels(&previous);
+            return;
+        }
+        const size_t before = EncodedSize(frame);
+        frame.RemoveDuplicatePixels(&previous);
+        if (std::memcmp(frame.Pixels(), pixels.data(), pixels.size()) == 0)
+            return;
+        // A new control block costs its 8 bytes.
+        const size_t after = EncodedSize(frame) + (hadControl ? 0 : 8);
+        if (after < before)
+            return;
+        std::memcpy(frame.Pixels(), pixels.data(), pixels.size());
+        if (colors.Count() > oldCount) {
+            colors.Delete(colors.Count() - 1);
+            colors.SetSorted(oldSorted);
+        }
+        if (!hadControl) {
+            if (frame.ControlBlock)
+                frame.Extensions.Delete(frame.Extensions.IndexOf(frame.ControlBlock));
+        } else {
+            frame.ControlBlock->SetTransparent(wasTransparent);
+            if (oldIndex < colors.Count())
+                frame.ControlBlock->SetTransparentIndex(oldIndex);
+        }
+    }
+
+    // Whether a frame without any opaque pixel can go, its time given to its
+    // predecessor. Kept: frame 0 (nothing to give its time to), a frame
+    // after one that is restored (the restoring shows when this frame is
+    // drawn), a frame holding the loop extension, and a merged delay the
+    // player would cut.
+    bool CanDeleteInvisible(int c, int& mergedDelay) const
+    {
+        if (c == 0)
+            return false;
+        const TGIFSubImage& frame = Frame(c);
+        const TGIFSubImage& before = Frame(c - 1);
+        if (frame.Extensions.Find<TGIFAppExtNSLoop>() || !HasWholePixels(before) ||
+            DisposalOf(before) > disposeKeep)
+            return false;
+        mergedDelay = EffectiveDelay(before) + EffectiveDelay(frame);
+        return mergedDelay <= GIFMaximumDelay;
+    }
+
+    bool HasOpaquePixel(const TGIFSubImage& frame) const
+    {
+        const uint8_t t = frame.ControlBlock->TransparentIndex();
+        const uint8_t* pixels = frame.Pixels();
+        for (size_t i = 0, n = PixelCount(frame); i < n; ++i)
+            if (pixels[i] != t)
+                return true;
+        return false;
+    }
+
+    void Trim()
+    {
+        for (int c = Count() - 1; c >= 0; --c) {
+            TGIFSubImage& frame = Frame(c);
+            // Kept: a frame cleared to the background after it is shown
+            // clears its whole rectangle, transparent border included.
+            if (HasWholePixels(frame) && IsTransparent(frame) && DisposalOf(frame) != disposeBackground) {
+                int mergedDelay = 0;
+                if (HasOpaquePixel(frame)) {
+                    frame.TrimToContent();
+                } else if (CanDeleteInvisible(c, mergedDelay)) {
+                    TGIFSubImage& before = Frame(c - 1);
+                    // Fixed: the predecessor takes the time both frames were
+                    // shown, whatever its transparency (a control block is
+                    // made when it has none). For stored delays of 3 or more
+                    // that is their plain sum; 0, 1 and 2 are lengthened by
+                    // the player and are counted as shown.
+                    if (!before.ControlBlock)
+                        before.Extensions.Append(std::make_unique<TGIFGraphicControlExtension>(before));
+                    before.ControlBlock->Delay = uint16_t(mergedDelay);
+                    image_.Frames.Delete(c);
+                }
+            }
+            Step();
+        }
+    }
+
+    static bool IsInvisibleExtension(const TGIFExtension& extension, const TGIFAppExtNSLoop* keptLoop)
+    {
+        if (dynamic_cast<const TGIFCommentExtension*>(&extension) ||
+            dynamic_cast<const TGIFTextExtension*>(&extension))
+            return true;
+        if (auto* loop = dynamic_cast<const TGIFAppExtNSLoop*>(&extension))
+            return loop != keptLoop;
+        return dynamic_cast<const TGIFApplicationExtension*>(&extension) != nullptr;
+    }
+
+    void RemoveInvisible()
+    {
+        const bool single = Count() == 1;
+        // Only the first loop extension counts for a player, and only with
+        // more than one frame. Kept wherever it is: one in a later frame
+        // also sets where later passes start.
+        const TGIFAppExtNSLoop* keptLoop = single ? nullptr : HonouredLoop(image_);
+        for (int n = Count() - 1; n >= 0; --n) {
+            TGIFSubImage& frame = Frame(n);
+            for (int e = frame.Extensions.Count() - 1; e >= 0; --e)
+                if (IsInvisibleExtension(*frame.Extensions[e], keptLoop))
+                    frame.Extensions.Delete(e);
+            if (TGIFGraphicControlExtension* control = frame.ControlBlock) {
+                const int disposal = control->Disposal();
+                const int index = frame.Extensions.IndexOf(control);
+                if (index >= 0 && (control->Delay == 0 || single) && !frame.Transparent &&
+                    !control->WaitForInput() &&
+                    (disposal == disposeUnspecified || disposal == disposeKeep || single))
+                    frame.Extensions.Delete(index);
+            }
+            // Kept: an empty frame before others ends each pass there, and
+            // the only frame left keeps the document writable.
+            if (frame.IsEmpty() && frame.Extensions.Count() == 0 && n == Count() - 1 && n > 0)
+                image_.Frames.Delete(n);
+            Report();
+        }
+    }
+
+    void DropRenderings()
+    {
+        for (const auto& frame : image_.Frames) {
+            frame->ReplaceBitmap(nullptr);
+            frame->MaskPending = true;
+            frame->SetPaletteHandle(nullptr);
+        }
+        image_.SetPaletteHandle(nullptr);
+        image_.SignalChange();
+    }
+
+    TGIFImage& image_;
+    TGIFOptimizeOptions options_;
+    int total_;
+    int steps_ = 0;
+};
+
+} // namespace
+
+void TGIFImage::Optimize(TGIFOptimizeOptions options)
+{
+    if (IsEmpty())
+        return;
+    StopAllPlayers();
+    std::lock_guard lock(playersLock_);
+    Progress(TProgressStage::Starting, 0, false, kOptimizing);
+    try {
+        TOptimizer(*this, options).Run();
+    } catch (...) {
+        Progress(TProgressStage::Ending, 0, true, kOptimizing);
+        throw;
+    }
+    Progress(TProgressStage::Ending, 100, true, kOptimizing);
+}
+
+} // namespace fl
