@@ -192,7 +192,7 @@ public:
         Install();
         KeepBackground(background);
         Remap();
-        DropRenderings();
+        image_.DropRenderings();
     }
 
 private:
@@ -362,16 +362,6 @@ private:
             }
         }
         image_.Header.BackgroundIndex = uint8_t(index);
-    }
-
-    void DropRenderings()
-    {
-        for (const auto& frame : image_.Frames) {
-            frame->ReplaceBitmap(nullptr);
-            frame->MaskPending = true;
-            frame->SetPaletteHandle(nullptr);
-        }
-        image_.SetPaletteHandle(nullptr);
     }
 
     TGIFImage& image_;

@@ -174,6 +174,16 @@ void TGIFImage::SetPaletteHandle(TPaletteHandle palette)
     }
 }
 
+void TGIFImage::DropRenderings()
+{
+    for (const auto& frame : Frames) {
+        frame->ReplaceBitmap(nullptr);
+        frame->MaskPending = true;
+        frame->SetPaletteHandle(nullptr);
+    }
+    SetPaletteHandle(nullptr);
+}
+
 void TGIFImage::CopyFrom(const TGIFImage* source)
 {
     Reset();

@@ -92,6 +92,9 @@ public:
 
     TPaletteHandle PaletteHandle();
     void SetPaletteHandle(TPaletteHandle palette);
+    // After the frames' pixels or tables were rewritten: every frame and the
+    // document rebuild their renderings, masks and palettes when next asked.
+    void DropRenderings();
 
     // Replaces the contents with a copy of source (null: empty document).
     void CopyFrom(const TGIFImage* source);

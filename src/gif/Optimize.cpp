@@ -299,8 +299,10 @@ public:
         Advance(Count());
         if (options_ & optimizeCleanup)
             RemoveInvisible();
-        if (options_ != 0)
-            DropRenderings();
+        if (options_ != 0) {
+            image_.DropRenderings();
+            image_.SignalChange();
+        }
     }
 
 private:
@@ -525,17 +527,6 @@ private:
                 image_.Frames.Delete(n);
             Report();
         }
-    }
-
-    void DropRenderings()
-    {
-        for (const auto& frame : image_.Frames) {
-            frame->ReplaceBitmap(nullptr);
-            frame->MaskPending = true;
-            frame->SetPaletteHandle(nullptr);
-        }
-        image_.SetPaletteHandle(nullptr);
-        image_.SignalChange();
     }
 
     TGIFImage& image_;
