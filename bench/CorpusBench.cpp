@@ -17,6 +17,7 @@
 
 #include "BenchSupport.h"
 #include "CompositeBench.h"
+#include "OptimizeBench.h"
 #include "gif/GIFImage.h"
 #include "gif/PixelEncoder.h"
 #include "platform/Stream.h"
@@ -282,7 +283,8 @@ public:
                     result.Seconds.push_back(run.GetAdjustedCPUTime() /
                                              benchmark::GetTimeUnitMultiplier(run.time_unit));
             }
-            if (!medianOnly_ || run.error_occurred || run.aggregate_name == "median")
+            // (a benchmark that fixes a single repetition has no median)
+            if (!medianOnly_ || run.error_occurred || run.aggregate_name == "median" || run.repetitions == 1)
                 shown.push_back(run);
         }
         if (!shown.empty())
@@ -603,6 +605,7 @@ int main(int argc, char** argv)
     if (!reporter.Empty()) { // nothing ran, e.g. --benchmark_list_tests
         PrintSummary(reporter, files);
         PrintCompositeSummary(reporter, files);
+        PrintOptimizeSummary();
     }
     benchmark::Shutdown();
     return 0;

@@ -1,0 +1,461 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Whole-file optimization against the peers users would otherwise run:
+// `frameloom-cli optimize --all`, `gifsicle -O3` and ImageMagick's
+// `convert -layers optimize`, each started as a process on the same file in
+// the same run. Wall time covers start-up, reading and writing, as a user
+// waits for it; the output size is the file each tool wrote.
+#include "OptimizeBench.h"
+
+#include <benchmark/benchmark.h>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <system_error>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "BenchSupport.h"
+
+extern char** environ;
+
+namespace fs = std::filesystem;
+
+namespace fl::bench {
+
+namespace {
+
+// Targets of the summary, against gifsicle -O3.
+constexpr double kSizeGoal = 1.25;
+constexpr double kTimeGoal = 1.0;
+
+// Runs per figure; the median is reported. A run longer than kLongRun is
+// not repeated: its time is steady enough, and a slow peer would otherwise
+// hold the whole program for minutes.
+constexpr int kRuns = 3;
+constexpr double kLongRunSeconds = 5;
+// A run is stopped after this long ($FL_BENCH_PEER_TIMEOUT seconds overrides).
+constexpr double kDefaultTimeoutSeconds = 60;
+
+enum TTool { kOurs, kGifsicle, kMagick, kToolCount };
+const char* const kToolNames[kToolCount] = {"ours", "gifsicle", "magick"};
+
+struct TProgram {
+    std::string Path;    // empty when not found
+    std::string Version; // first line of its version output
+    std::string Missing; // why it is not measured
+};
+
+struct TMeasurement {
+    std::optional<double> Seconds;    // median wall time
+    std::optional<double> CpuSeconds; // median processor time (user and system) of the process
+    std::optional<double> Bytes;      // output size
+    int Runs = 0;
+    std::string Error;
+};
+
+using TKey = std::pair<int, std::string>; // tool, corpus name
+std::map<TKey, TMeasurement>& Measurements()
+{
+    static std::map<TKey, TMeasurement> measurements;
+    return measurements;
+}
+
+// The output folder, removed when the program ends.
+struct TScratch {
+    fs::path Dir;
+    TScratch()
+    {
+        Dir = fs::temp_directory_path() / ("fl_bench_optimize_" + std::to_string(getpid()));
+        fs::create_directories(Dir);
+    }
+    ~TScratch()
+    {
+        std::error_code ignored;
+        fs::remove_all(Dir, ignored);
+    }
+};
+
+const fs::path& ScratchDir()
+{
+    static TScratch scratch;
+    return scratch.Dir;
+}
+
+double TimeoutSeconds()
+{
+    if (const char* value = std::getenv("FL_BENCH_PEER_TIMEOUT")) {
+        const double seconds = std::atof(value);
+        if (seconds > 0)
+            return seconds;
+    }
+    return kDefaultTimeoutSeconds;
+}
+
+std::string FindInPath(const std::string& name)
+{
+    const char* path = std::getenv("PATH");
+    std::istringstream dirs(path ? path : "");
+    for (std::string dir; std::getline(dirs, dir, ':');) {
+        const fs::path candidate = fs::path(dir.empty() ? "." : dir) / name;
+        if (access(candidate.c_str(), X_OK) == 0 && fs::is_regular_file(candidate))
+            return candidate.string();
+    }
+    return {};
+}
+
+struct TRunResult {
+    double Seconds = 0;
+    double CpuSeconds = 0;
+    std::string Error; // empty on success
+};
+
+std::string Tail(const fs::path& log, size_t limit = 300)
+{
+    std::ifstream in(log, std::ios::binary);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
+        text.pop_back();
+    if (text.size() > limit)
+        text = "..." + text.substr(text.size() - limit);
+    std::replace(text.begin(), text.end(), '\n', ' ');
+    return text;
+}
+
+// Waits for the child, at most `timeout` seconds from `start`. A pidfd wakes
+// the wait the moment the child ends, so short runs are timed exactly; where
+// there is none, the child is polled.
+bool WaitForChild(pid_t pid, int& status, rusage& usage, std::chrono::steady_clock::time_point start,
+                  double timeout)
+{
+    using namespace std::chrono;
+    const auto deadline = start + duration_cast<steady_clock::duration>(duration<double>(timeout));
+    const int pidfd = int(syscall(SYS_pidfd_open, pid, 0));
+    for (;;) {
+        const pid_t done = wait4(pid, &status, WNOHANG, &usage);
+        if (done == pid || (done < 0 && errno != EINTR)) {
+            if (pidfd >= 0)
+                close(pidfd);
+            return done == pid;
+        }
+        const auto now = steady_clock::now();
+        if (now >= deadline)
+            break;
+        if (pidfd >= 0) {
+            pollfd event{pidfd, POLLIN, 0};
+            const auto left = duration_cast<milliseconds>(deadline - now).count();
+            poll(&event, 1, int(std::clamp<int64_t>(left, 1, 1000)));
+        } else {
+            std::this_thread::sleep_for(microseconds(100));
+        }
+    }
+    if (pidfd >= 0)
+        close(pidfd);
+    kill(pid, SIGKILL);
+    wait4(pid, &status, 0, &usage);
+    return false;
+}
+
+// Runs the program with its output and error text going to `log`.
+TRunResult RunProcess(const std::vector<std::string>& args, const fs::path& log, double timeout)
+{
+    TRunResult result;
+    std::vector<char*> argv;
+    for (const std::string& arg : args)
+        argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0644);
+    posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
+    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+
+    const auto start = std::chrono::steady_clock::now();
+    pid_t pid = 0;
+    const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0) {
+        result.Error =
+            "cannot start " + args[0] + ": " + std::error_code(spawned, std::generic_category()).message();
+        return result;
+    }
+    int status = 0;
+    rusage usage{};
+    const bool ended = WaitForChild(pid, status, usage, start, timeout);
+    result.Seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    auto seconds = [](const timeval& time) { return double(time.tv_sec) + double(time.tv_usec) / 1e6; };
+    result.CpuSeconds = seconds(usage.ru_utime) + seconds(usage.ru_stime);
+    if (!ended) {
+        char text[64];
+        std::snprintf(text, sizeof text, "stopped after %.0f s", timeout);
+        result.Error = text;
+    } else if (WIFSIGNALED(status)) {
+        result.Error = "killed by signal " + std::to_string(WTERMSIG(status)) + ": " + Tail(log);
+    } else if (WEXITSTATUS(status) != 0) {
+        result.Error = "exit code " + std::to_string(WEXITSTATUS(status)) + ": " + Tail(log);
+    }
+    return result;
+}
+
+// The program of each tool, looked up once. ImageMagick is recognised by
+// its version text, since other packages install a `convert` too.
+const TProgram& Program(TTool tool)
+{
+    static const std::vector<TProgram> programs = [] {
+        std::vector<TProgram> found(kToolCount);
+        auto identify = [](TProgram& program, const std::string& path, const char* versionFlag,
+                           const char* mustContain, const std::string& missing) {
+            if (path.empty()) {
+                program.Missing = missing;
+                return;
+            }
+            const fs::path log = ScratchDir() / "version.txt";
+            const TRunResult run = RunProcess({path, versionFlag}, log, 10);
+            std::ifstream in(log);
+            std::getline(in, program.Version);
+            if (!run.Error.empty() || program.Version.find(mustContain) == std::string::npos) {
+                program.Missing = path + " is not " + mustContain + " (" +
+                                  (run.Error.empty() ? program.Version : run.Error) + ")";
+                return;
+            }
+            program.Path = path;
+        };
+        found[kOurs].Path = FL_CLI_PATH;
+        found[kOurs].Version = "frameloom-cli (this build)";
+        if (!fs::exists(found[kOurs].Path)) {
+            found[kOurs].Path.clear();
+            found[kOurs].Missing = std::string(FL_CLI_PATH) + " is not built";
+        }
+        identify(found[kGifsicle], FindInPath("gifsicle"), "--version", "Gifsicle",
+                 "gifsicle not found in PATH");
+        identify(found[kMagick], FindInPath("convert"), "-version", "ImageMagick",
+                 "ImageMagick's convert not found in PATH");
+        return found;
+    }();
+    return programs[tool];
+}
+
+std::vector<std::string> CommandLine(TTool tool, const std::string& in, const std::string& out)
+{
+    const std::string& program = Program(tool).Path;
+    switch (tool) {
+    case kOurs:
+        return {program, "optimize", "--all", in, out};
+    case kGifsicle:
+        return {program, "-O3", in, "-o", out};
+    default:
+        return {program, in, "-layers", "optimize", out};
+    }
+}
+
+double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    const size_t n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+void Optimize(benchmark::State& state, TTool tool, const TCorpusFile& file)
+{
+    TMeasurement& measurement = Measurements()[{tool, file.Name}];
+    measurement = {};
+    const TProgram& program = Program(tool);
+    if (program.Path.empty()) {
+        measurement.Error = program.Missing;
+        state.SkipWithError(measurement.Error.c_str());
+        return;
+    }
+    const std::string base = fs::path(file.Name).filename().string();
+    const fs::path out = ScratchDir() / (std::string(kToolNames[tool]) + "-" + base);
+    const fs::path log = ScratchDir() / (std::string(kToolNames[tool]) + "-" + base + ".log");
+    const std::vector<std::string> command = CommandLine(tool, file.Path, out.string());
+    const double timeout = TimeoutSeconds();
+
+    for (auto _ : state) {
+        std::vector<double> times, cpuTimes;
+        for (int run = 0; run < kRuns; ++run) {
+            std::error_code ignored;
+            fs::remove(out, ignored);
+            const TRunResult result = RunProcess(command, log, timeout);
+            if (!result.Error.empty()) {
+                measurement.Error = result.Error;
+                break;
+            }
+            times.push_back(result.Seconds);
+            cpuTimes.push_back(result.CpuSeconds);
+            if (result.Seconds > kLongRunSeconds)
+                break;
+        }
+        std::error_code error;
+        const auto size = fs::file_size(out, error);
+        if (measurement.Error.empty() && (error || size == 0))
+            measurement.Error = "no output written";
+        if (!measurement.Error.empty()) {
+            state.SkipWithError(measurement.Error.c_str());
+            break;
+        }
+        measurement.Seconds = Median(times);
+        measurement.CpuSeconds = Median(cpuTimes);
+        measurement.Bytes = double(size);
+        measurement.Runs = int(times.size());
+        state.SetIterationTime(*measurement.Seconds);
+    }
+    if (measurement.Error.empty()) {
+        state.counters["bytes"] = measurement.Bytes.value_or(0);
+        state.counters["runs"] = measurement.Runs;
+        state.counters["cpu_ms"] = measurement.CpuSeconds.value_or(0) * 1e3;
+    }
+}
+
+const bool kRegistered = [] {
+    for (const TCorpusFile& file : CorpusFiles()) {
+        if (file.Name.rfind("animated/unoptimized/", 0) != 0)
+            continue;
+        for (int tool = 0; tool < kToolCount; ++tool)
+            benchmark::RegisterBenchmark(
+                ("Optimize/" + std::string(kToolNames[tool]) + "/" + file.Name).c_str(),
+                [tool, file](benchmark::State& state) { Optimize(state, TTool(tool), file); })
+                // The runs are repeated inside, as processes; one iteration
+                // holds their median.
+                ->Iterations(1)
+                ->Repetitions(1)
+                ->UseManualTime()
+                ->Unit(benchmark::kMillisecond);
+    }
+    return true;
+}();
+
+std::string Fixed(std::optional<double> value, int decimals)
+{
+    if (!value)
+        return "-";
+    char text[64];
+    std::snprintf(text, sizeof text, "%.*f", decimals, *value);
+    return text;
+}
+
+std::optional<double> Ratio(std::optional<double> ours, std::optional<double> theirs)
+{
+    if (!ours || !theirs || *theirs <= 0)
+        return std::nullopt;
+    return *ours / *theirs;
+}
+
+std::string Ms(std::optional<double> seconds)
+{
+    return seconds ? Fixed(*seconds * 1e3, *seconds < 1 ? 1 : 0) : "-";
+}
+
+// The verdict of one target over all files: MET, MISSED, or NOT MEASURED
+// when no file has both figures, followed by every file's figures.
+struct TVerdict {
+    bool Missed = false;
+    int Measured = 0;
+    std::string Figures;
+
+    void Add(const std::string& file, std::optional<double> ratio, bool missed, const std::string& detail)
+    {
+        if (!Figures.empty())
+            Figures += "; ";
+        Figures += file + " ";
+        if (!ratio) {
+            Figures += "not measured";
+            return;
+        }
+        ++Measured;
+        Missed = Missed || missed;
+        Figures += Fixed(ratio, 2) + "x (" + detail + ")";
+    }
+    std::string Text() const
+    {
+        return std::string(Missed         ? "MISSED"
+                           : Measured > 0 ? "MET"
+                                          : "NOT MEASURED") +
+               (Figures.empty() ? "" : ": " + Figures);
+    }
+};
+
+} // namespace
+
+void PrintOptimizeSummary()
+{
+    std::vector<std::string> files;
+    for (const auto& [key, measurement] : Measurements())
+        if (std::find(files.begin(), files.end(), key.second) == files.end())
+            files.push_back(key.second);
+    if (files.empty())
+        return;
+    std::sort(files.begin(), files.end());
+
+    std::printf("\nOptimizing: frameloom-cli optimize --all, gifsicle -O3, convert -layers optimize, "
+                "each as a process\n");
+    for (int tool = 0; tool < kToolCount; ++tool) {
+        const TProgram& program = Program(TTool(tool));
+        std::printf("  %-8s %s\n", kToolNames[tool],
+                    program.Path.empty() ? ("not measured: " + program.Missing).c_str()
+                                         : (program.Path + " (" + program.Version + ")").c_str());
+    }
+    std::printf("bytes = output size; ms = wall time, cpu = processor time of the process (user and system), "
+                "medians of up to %d runs; x = ours / gifsicle\n\n",
+                kRuns);
+    std::printf("%-44s %9s | %9s %9s %9s %6s | %9s %9s %9s %6s | %8s %8s %8s %6s\n", "file", "input", "ours",
+                "gifsicle", "magick", "x", "ours ms", "gifs ms", "magick ms", "x", "ours cpu", "gifs cpu",
+                "mag cpu", "x");
+
+    TVerdict size, time;
+    std::vector<std::string> failures;
+    for (const std::string& file : files) {
+        const TMeasurement* m[kToolCount] = {};
+        for (int tool = 0; tool < kToolCount; ++tool) {
+            const auto found = Measurements().find({tool, file});
+            m[tool] = found == Measurements().end() ? nullptr : &found->second;
+            if (m[tool] && !m[tool]->Error.empty())
+                failures.push_back(file + " " + kToolNames[tool] + ": " + m[tool]->Error);
+        }
+        auto bytes = [&](int tool) { return m[tool] ? m[tool]->Bytes : std::nullopt; };
+        auto seconds = [&](int tool) { return m[tool] ? m[tool]->Seconds : std::nullopt; };
+        auto cpu = [&](int tool) { return m[tool] ? m[tool]->CpuSeconds : std::nullopt; };
+        std::error_code error;
+        const auto input = fs::file_size(fs::path(CorpusDir()) / file, error);
+        const auto sizeRatio = Ratio(bytes(kOurs), bytes(kGifsicle));
+        const auto timeRatio = Ratio(seconds(kOurs), seconds(kGifsicle));
+        std::printf("%-44s %9s | %9s %9s %9s %6s | %9s %9s %9s %6s | %8s %8s %8s %6s\n", file.c_str(),
+                    error ? "-" : std::to_string(input).c_str(), Fixed(bytes(kOurs), 0).c_str(),
+                    Fixed(bytes(kGifsicle), 0).c_str(), Fixed(bytes(kMagick), 0).c_str(),
+                    Fixed(sizeRatio, 3).c_str(), Ms(seconds(kOurs)).c_str(), Ms(seconds(kGifsicle)).c_str(),
+                    Ms(seconds(kMagick)).c_str(), Fixed(timeRatio, 2).c_str(), Ms(cpu(kOurs)).c_str(),
+                    Ms(cpu(kGifsicle)).c_str(), Ms(cpu(kMagick)).c_str(),
+                    Fixed(Ratio(cpu(kOurs), cpu(kGifsicle)), 2).c_str());
+        size.Add(file, sizeRatio, sizeRatio && *sizeRatio > kSizeGoal,
+                 Fixed(bytes(kOurs), 0) + " against " + Fixed(bytes(kGifsicle), 0) + " bytes");
+        time.Add(file, timeRatio, timeRatio && *timeRatio >= kTimeGoal,
+                 Ms(seconds(kOurs)) + " ms against " + Ms(seconds(kGifsicle)) + " ms");
+    }
+    for (const std::string& failure : failures)
+        std::printf("  failed: %s\n", failure.c_str());
+
+    std::printf("\ntarget: output at most %.2fx gifsicle -O3's size on every file: %s\n", kSizeGoal,
+                size.Text().c_str());
+    std::printf("target: faster than gifsicle -O3 on every file: %s\n", time.Text().c_str());
+}
+
+} // namespace fl::bench
