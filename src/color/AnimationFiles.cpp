@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "color/AnimationFiles.h"
 
-#include <cstdio>
 #include <exception>
 #include <filesystem>
 #include <system_error>
@@ -9,8 +8,8 @@
 #include "color/NormalizeExtensions.h"
 #include "gif/GIFImage.h"
 #include "platform/MessageService.h"
+#include "platform/FileReplace.h"
 #include "platform/Stream.h"
-#include "platform/TempFiles.h"
 
 namespace fl {
 
@@ -24,50 +23,15 @@ bool FileExists(const std::string& path)
     return fs::exists(fs::path(path), error);
 }
 
-bool WriteWholeFile(const std::string& path, const TMemoryStream& bytes)
-{
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file)
-        return false;
-    const size_t size = static_cast<size_t>(bytes.Size());
-    bool written = size == 0 || std::fwrite(bytes.Data(), 1, size, file) == size;
-    written = std::fflush(file) == 0 && written;
-    // A failing close can mean the data never reached the disk.
-    return std::fclose(file) == 0 && written;
-}
-
-// Replaces the file's contents in one step: the bytes go to a temporary
-// file in the same folder (a rename cannot cross file systems), which then
-// takes the target's name. Whatever fails, the old file stays.
+// Whatever fails, the old file stays (see ReplaceFileContents).
 bool ReplaceFile(const std::string& path, const TMemoryStream& bytes)
 {
-    std::error_code error;
-    fs::path target(path);
-    // Saving through a link updates the file it points to, not the link.
-    if (fs::symlink_status(target, error).type() == fs::file_type::symlink) {
-        target = fs::weakly_canonical(target, error);
-        if (error)
-            return false;
-    }
-    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
-    const std::string temp = MakeTempFileName(folder.string(), TempFilePrefix);
-    if (temp.empty())
-        return false;
-    if (!WriteWholeFile(temp, bytes)) {
-        fs::remove(temp, error);
+    try {
+        ReplaceFileContents(path, bytes.Data(), static_cast<size_t>(bytes.Size()));
+        return true;
+    } catch (const EStreamError&) {
         return false;
     }
-    // The new file keeps the old one's permissions.
-    const fs::file_status old = fs::status(target, error);
-    if (!error && fs::exists(old))
-        fs::permissions(temp, old.permissions(), error);
-    fs::rename(temp, target, error);
-    if (error) {
-        std::error_code ignored;
-        fs::remove(temp, ignored);
-        return false;
-    }
-    return true;
 }
 
 } // namespace
