@@ -15,8 +15,10 @@
 #include <string>
 #include <vector>
 
+#include "AviBench.h"
 #include "BenchSupport.h"
 #include "CompositeBench.h"
+#include "JpegBench.h"
 #include "OptimizeBench.h"
 #include "gif/GIFImage.h"
 #include "gif/PixelEncoder.h"
@@ -606,6 +608,8 @@ int main(int argc, char** argv)
         PrintSummary(reporter, files);
         PrintCompositeSummary(reporter, files);
         PrintOptimizeSummary();
+        PrintAviSummary();
+        PrintJpegSummary();
     }
     benchmark::Shutdown();
     return 0;

@@ -20,5 +20,10 @@ int RunCopy(const std::vector<std::string>& args);
 int RunQuantize(const std::vector<std::string>& args);
 int RunRender(const std::vector<std::string>& args);
 int RunOptimize(const std::vector<std::string>& args);
+int RunImport(const std::vector<std::string>& args);
+int RunImportAvi(const std::vector<std::string>& args);
+int RunExportAvi(const std::vector<std::string>& args);
+int RunExportFrames(const std::vector<std::string>& args);
+int RunHtml(const std::vector<std::string>& args);
 
 } // namespace fl::cli

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli/Commands.h"
+#include "cli/FormatsProgram.h"
 
 namespace {
 
@@ -17,7 +18,15 @@ void PrintUsage(std::FILE* out)
                "  frameloom-cli quantize [--method 0..9] [--bits 3..8] [--dither 0..6] IN OUT.gif\n"
                "  frameloom-cli render [--speed N] IN OUTDIR\n"
                "  frameloom-cli optimize [--trim] [--merge-pixels] [--cleanup] [--color-tables]\n"
-               "                         [--merge-palettes] [--all] IN OUT\n",
+               "                         [--merge-palettes] [--all] IN OUT\n"
+               "  frameloom-cli import IN OUT.gif\n"
+               "  frameloom-cli export-frames [--format gif|jpg|bmp] [--frames 0,2,...]\n"
+               "                         [--palette netscape|windows[:256..8]|system|gray|mono]\n"
+               "                         [--no-optimize] [--quality 0..4] [--progressive] [--grayscale]\n"
+               "                         [--fast] [--mono] IN.gif OUT\n"
+               "  frameloom-cli html IN.gif OUT.html\n"
+               "  frameloom-cli import-avi IN.avi OUT.gif\n"
+               "  frameloom-cli export-avi IN.gif OUT.avi\n",
                out);
 }
 
@@ -31,6 +40,8 @@ int main(int argc, char** argv)
         return args.empty() ? 2 : 0;
     }
     const std::string command = args[0];
+    if (fl::cli::IsFormatsCommand(command.c_str()))
+        return fl::cli::RunInFormatsProgram(argv);
     args.erase(args.begin());
     if (command == "info")
         return fl::cli::RunInfo(args);
@@ -42,6 +53,10 @@ int main(int argc, char** argv)
         return fl::cli::RunRender(args);
     if (command == "optimize")
         return fl::cli::RunOptimize(args);
+    if (command == "export-frames")
+        return fl::cli::RunExportFrames(args);
+    if (command == "html")
+        return fl::cli::RunHtml(args);
     std::fprintf(stderr, "frameloom-cli: unknown command \"%s\"\n", command.c_str());
     PrintUsage(stderr);
     return 2;
