@@ -21,11 +21,11 @@ struct TOptimizeCase {
     {
         // A busy screen, a frame repeating most of it with a comment, an
         // invisible frame, and a dot; frame 3 has colors of its own.
-        test::TFrameSpec busy{0, 0, 32, 32, 1, 1, 20};
+        test::TFrameLayout busy{0, 0, 32, 32, 1, 1, 20};
         for (int y = 0; y < 32; ++y)
             for (int x = 0; x < 32; ++x)
                 busy.Spots.push_back({x, y, (x * 7 + y * 13 + x * y) % 6});
-        test::TFrameSpec repeat = busy;
+        test::TFrameLayout repeat = busy;
         repeat.Spots.push_back({2, 2, 7});
         repeat.Spots.push_back({3, 3, 7});
         auto image = MakeAnimation(32, 32, {busy, repeat, {0, 0, 32, 32, 0, 1, 30, 0}, {4, 4, 1, 1, 4}});

@@ -99,7 +99,7 @@ TEST(MergeColorMaps, TooManyColorsKeepTheMostUsedAndMapTheRestToTheClosest)
 TEST(MergeColorMaps, TransparencyGetsABlackSlotAtTheEnd)
 {
     auto make = [] {
-        TFrameSpec holey{0, 0, 4, 4, 2, 1, 10, 3};
+        TFrameLayout holey{0, 0, 4, 4, 2, 1, 10, 3};
         holey.Spots = {{0, 0, 3}, {1, 1, 3}};
         auto image = MakeAnimation(4, 4, {{0, 0, 4, 4, 1, 1, 10}, holey, {0, 0, 2, 2, 4, 1, 10, 6}});
         image->Frames[2]->LocalColors.Add(TestColors[7]);

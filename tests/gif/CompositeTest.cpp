@@ -93,7 +93,7 @@ TEST(Disposal, UndefinedDisposalIsSkippedWithoutError)
 
 TEST(Transparency, TransparentPixelsShowWhatWasBelow)
 {
-    TFrameSpec overlay{0, 0, 4, 4, 2, 1, 0, 2};
+    TFrameLayout overlay{0, 0, 4, 4, 2, 1, 0, 2};
     overlay.Spots = {{1, 1, 3}};
     auto image = MakeAnimation(4, 4, {{0, 0, 4, 4, 1, 1}, overlay});
     TComposited withMask = Composite(*image, paintAnimate | paintTransparent);

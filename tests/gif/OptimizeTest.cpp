@@ -53,7 +53,7 @@ template <class E> int CountExtensions(const TGIFImage& image)
 TEST(OptimizeTrim, DeletesInvisibleFrameAndGivesItsTimeToThePrevious)
 {
     auto make = [] {
-        TFrameSpec patch{0, 0, 6, 6, 0, 1, 20, 0};
+        TFrameLayout patch{0, 0, 6, 6, 0, 1, 20, 0};
         patch.Spots = {{2, 3, 3}, {4, 1, 3}};
         return MakeAnimation(
             6, 6, {{0, 0, 6, 6, 1, 1, 20}, patch, {0, 0, 6, 6, 0, 1, 30, 0}, {1, 1, 1, 1, 4, 1, 20}});
@@ -77,7 +77,7 @@ TEST(OptimizeTrim, KeepsFramesWhoseRemovalWouldShowOrTime)
     // delay; the first frame has nobody to give its time to; a frame cleared
     // to the background clears its whole rectangle, border included.
     auto make = [] {
-        TFrameSpec cleared{0, 0, 6, 6, 0, 2, 10, 0};
+        TFrameLayout cleared{0, 0, 6, 6, 0, 2, 10, 0};
         cleared.Spots = {{3, 3, 2}};
         return MakeAnimation(6, 6,
                              {{0, 0, 6, 6, 0, 1, 10, 0},
@@ -205,14 +205,14 @@ std::unique_ptr<TGIFImage> ExpectMergedPlaysAlike(const TMaker& make, int c, int
 }
 
 // A busy picture of six of the test colors, and the same with a few changes.
-TFrameSpec Noise(int size, int disposal, std::vector<std::array<int, 3>> changes = {})
+TFrameLayout Noise(int size, int disposal, std::vector<std::array<int, 3>> changes = {})
 {
-    TFrameSpec spec{0, 0, size, size, 0, disposal, 10};
+    TFrameLayout layout{0, 0, size, size, 0, disposal, 10};
     for (int y = 0; y < size; ++y)
         for (int x = 0; x < size; ++x)
-            spec.Spots.push_back({x, y, (x * 7 + y * 13 + x * y) % 6});
-    spec.Spots.insert(spec.Spots.end(), changes.begin(), changes.end());
-    return spec;
+            layout.Spots.push_back({x, y, (x * 7 + y * 13 + x * y) % 6});
+    layout.Spots.insert(layout.Spots.end(), changes.begin(), changes.end());
+    return layout;
 }
 
 TEST(OptimizeMergePixels, RepeatedPixelsBecomeTransparentWithAnUnusedIndex)
@@ -220,7 +220,7 @@ TEST(OptimizeMergePixels, RepeatedPixelsBecomeTransparentWithAnUnusedIndex)
     // Frame 1 repeats frame 0 except one pixel, and uses index 0 (black)
     // where frame 0 was red: index 0 must not become the transparent one.
     auto make = [] {
-        TFrameSpec second{0, 0, 4, 4, 1, 1, 10};
+        TFrameLayout second{0, 0, 4, 4, 1, 1, 10};
         second.Spots = {{1, 1, 0}, {2, 2, 4}};
         return MakeAnimation(4, 4, {{0, 0, 4, 4, 1, 1, 10}, second});
     };
@@ -247,7 +247,7 @@ TEST(OptimizeMergePixels, EveryIndexUsedAppendsOneEntryWhenTheCodesStayAsWide)
 {
     auto make = [](int colors) {
         return [colors] {
-            TFrameSpec full{0, 0, 4, 4, 1, 1, 10};
+            TFrameLayout full{0, 0, 4, 4, 1, 1, 10};
             for (int i = 0; i < colors; ++i)
                 full.Spots.push_back({i % 4, 2 + i / 4, i});
             auto image = MakeAnimation(4, 4, {{0, 0, 4, 4, 1, 1, 10}, full});
@@ -295,7 +295,7 @@ TEST(OptimizeMergePixels, OpaqueFrameUsingAll256ColorsIsUnchanged)
 TEST(OptimizeMergePixels, LooksPastRestoredFramesAndSkipsClearedOnes)
 {
     auto make = [] {
-        TFrameSpec flash{1, 1, 2, 2, 3, 3, 10};
+        TFrameLayout flash{1, 1, 2, 2, 3, 3, 10};
         return MakeAnimation(
             32, 32, {Noise(32, 1), flash, {0, 0, 32, 32, 4, 3, 10}, Noise(32, 2, {{5, 5, 6}}), Noise(32, 1)});
     };
@@ -314,9 +314,9 @@ TEST(OptimizeMergePixels, LooksPastRestoredFramesAndSkipsClearedOnes)
 TEST(OptimizeMergePixels, TransparentPredecessorPixelsAreNotCompared)
 {
     auto make = [] {
-        TFrameSpec holey{0, 0, 4, 4, 2, 1, 10, 0};
+        TFrameLayout holey{0, 0, 4, 4, 2, 1, 10, 0};
         holey.Spots = {{0, 0, 0}, {1, 0, 0}};
-        TFrameSpec next{0, 0, 4, 4, 0, 1, 10};
+        TFrameLayout next{0, 0, 4, 4, 0, 1, 10};
         next.Spots = {{3, 3, 2}};
         return MakeAnimation(4, 4, {{0, 0, 4, 4, 0, 1, 10}, holey, next});
     };
@@ -334,7 +334,7 @@ TEST(OptimizeMergePixels, TransparentPredecessorPixelsAreNotCompared)
 TEST(OptimizeColorTables, TablesAreSortedByUseAndTheBackgroundFollows)
 {
     auto make = [] {
-        TFrameSpec patch{0, 0, 4, 4, 3, 2, 10};
+        TFrameLayout patch{0, 0, 4, 4, 3, 2, 10};
         patch.Spots = {{0, 0, 6}};
         auto image = MakeAnimation(4, 4, {{0, 0, 4, 4, 4, 1, 10}, patch, {1, 1, 1, 1, 2, 1, 10}}, 5);
         image->Frames[2]->LocalColors.Add(MakeColor(1, 2, 3));

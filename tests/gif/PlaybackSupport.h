@@ -99,7 +99,7 @@ inline std::unique_ptr<TGIFImage> RandomAnimation(uint32_t seed)
 {
     std::mt19937 random(seed);
     auto pick = [&](int n) { return int(random() % uint32_t(n)); };
-    std::vector<TFrameSpec> specs;
+    std::vector<TFrameLayout> layouts;
     const int frames = 2 + pick(5);
     for (int f = 0; f < frames; ++f) {
         const int left = pick(5), top = pick(5);
@@ -107,7 +107,7 @@ inline std::unique_ptr<TGIFImage> RandomAnimation(uint32_t seed)
         const int disposal = pick(6) - 1;
         const int delays[] = {0, 2, 5, 20};
         const int transparent = pick(3) == 0 ? -1 : pick(8);
-        TFrameSpec spec{left,
+        TFrameLayout layout{left,
                         top,
                         width,
                         height,
@@ -116,13 +116,13 @@ inline std::unique_ptr<TGIFImage> RandomAnimation(uint32_t seed)
                         delays[pick(4)],
                         transparent};
         for (int s = pick(6); s > 0; --s)
-            spec.Spots.push_back({pick(width), pick(height), pick(8)});
-        specs.push_back(spec);
+            layout.Spots.push_back({pick(width), pick(height), pick(8)});
+        layouts.push_back(layout);
     }
     // Sometimes a loop extension: later passes start at its frame.
     if (pick(3) == 0)
-        specs[size_t(pick(frames))].LoopCount = 1;
-    auto image = MakeAnimation(8, 8, specs, pick(8));
+        layouts[size_t(pick(frames))].LoopCount = 1;
+    auto image = MakeAnimation(8, 8, layouts, pick(8));
     if (pick(4) == 0) {
         // Some frames with tables of their own.
         TGIFSubImage& frame = *image->Frames[pick(frames)];

@@ -12,11 +12,11 @@ namespace {
 
 std::unique_ptr<TGIFImage> Looping(int frames)
 {
-    std::vector<TFrameSpec> specs;
+    std::vector<TFrameLayout> layouts;
     for (int i = 0; i < frames; ++i)
-        specs.push_back({i % 3, 0, 3, 3, uint8_t(1 + i % 6), 1 + i % 3, 2});
-    specs[0].LoopCount = 0;
-    auto image = MakeAnimation(6, 3, specs);
+        layouts.push_back({i % 3, 0, 3, 3, uint8_t(1 + i % 6), 1 + i % 3, 2});
+    layouts[0].LoopCount = 0;
+    auto image = MakeAnimation(6, 3, layouts);
     image->PlayClock = std::make_shared<TVirtualClock>();
     return image;
 }

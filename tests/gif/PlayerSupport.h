@@ -30,8 +30,8 @@ inline uint32_t Rgb(int index)
     return uint32_t(RedOf(c)) << 16 | uint32_t(GreenOf(c)) << 8 | BlueOf(c);
 }
 
-struct TFrameSpec {
-    TFrameSpec(int left, int top, int width, int height, uint8_t fill, int disposal = -1, int delay = 0,
+struct TFrameLayout {
+    TFrameLayout(int left, int top, int width, int height, uint8_t fill, int disposal = -1, int delay = 0,
                int transparentIndex = -1, std::optional<int> loopCount = {})
         : Left(left), Top(top), Width(width), Height(height), Fill(fill), Disposal(disposal), Delay(delay),
           TransparentIndex(transparentIndex), LoopCount(loopCount)
@@ -48,7 +48,7 @@ struct TFrameSpec {
 };
 
 inline std::unique_ptr<TGIFImage> MakeAnimation(int screenWidth, int screenHeight,
-                                                const std::vector<TFrameSpec>& frames, int backgroundIndex = 5)
+                                                const std::vector<TFrameLayout>& frames, int backgroundIndex = 5)
 {
     auto image = std::make_unique<TGIFImage>();
     for (TColor color : TestColors)
@@ -56,24 +56,24 @@ inline std::unique_ptr<TGIFImage> MakeAnimation(int screenWidth, int screenHeigh
     image->Header.BackgroundIndex = uint8_t(backgroundIndex);
     image->SetWidth(screenWidth);
     image->SetHeight(screenHeight);
-    for (const TFrameSpec& spec : frames) {
+    for (const TFrameLayout& layout : frames) {
         auto frame = std::make_unique<TGIFSubImage>(image.get());
-        frame->SetGeometry(spec.Left, spec.Top, spec.Width, spec.Height);
-        std::fill(frame->Pixels(), frame->Pixels() + frame->PixelBytes(), spec.Fill);
-        for (const auto& [x, y, index] : spec.Spots)
+        frame->SetGeometry(layout.Left, layout.Top, layout.Width, layout.Height);
+        std::fill(frame->Pixels(), frame->Pixels() + frame->PixelBytes(), layout.Fill);
+        for (const auto& [x, y, index] : layout.Spots)
             frame->RowAt(y)[x] = uint8_t(index);
-        if (spec.LoopCount) {
+        if (layout.LoopCount) {
             auto loop = std::make_unique<TGIFAppExtNSLoop>(*frame);
-            loop->LoopCount = uint16_t(*spec.LoopCount);
+            loop->LoopCount = uint16_t(*layout.LoopCount);
             frame->Extensions.Append(std::move(loop));
         }
-        if (spec.Disposal >= 0 || spec.TransparentIndex >= 0 || spec.Delay > 0) {
+        if (layout.Disposal >= 0 || layout.TransparentIndex >= 0 || layout.Delay > 0) {
             auto control = std::make_unique<TGIFGraphicControlExtension>(*frame);
-            control->SetDisposal(std::max(spec.Disposal, 0));
-            control->Delay = uint16_t(spec.Delay);
-            if (spec.TransparentIndex >= 0) {
+            control->SetDisposal(std::max(layout.Disposal, 0));
+            control->Delay = uint16_t(layout.Delay);
+            if (layout.TransparentIndex >= 0) {
                 control->SetTransparent(true);
-                control->SetTransparentIndex(spec.TransparentIndex);
+                control->SetTransparentIndex(layout.TransparentIndex);
             }
             frame->Extensions.Append(std::move(control));
         }

@@ -12,7 +12,7 @@ namespace {
 constexpr TGIFPaintFlags Synchronous = paintAnimate | paintLoop;
 constexpr TGIFPaintFlags Threaded = paintAsync | paintAnimate | paintLoop;
 
-TFrameSpec Full(int size, uint8_t fill, int disposal = -1, int delay = 0)
+TFrameLayout Full(int size, uint8_t fill, int disposal = -1, int delay = 0)
 {
     return {0, 0, size, size, fill, disposal, delay};
 }

@@ -35,20 +35,20 @@ std::unique_ptr<TGIFImage> MakeAnimation(int width, int height, const std::vecto
         image->GlobalColors().Add(color);
     image->SetWidth(width);
     image->SetHeight(height);
-    for (const TFrame& spec : frames) {
+    for (const TFrame& layout : frames) {
         auto frame = std::make_unique<TGIFSubImage>(image.get());
-        if (spec.Width > 0) {
-            frame->SetGeometry(spec.Left, spec.Top, spec.Width, spec.Height);
-            std::fill(frame->Pixels(), frame->Pixels() + frame->PixelBytes(), spec.Fill);
+        if (layout.Width > 0) {
+            frame->SetGeometry(layout.Left, layout.Top, layout.Width, layout.Height);
+            std::fill(frame->Pixels(), frame->Pixels() + frame->PixelBytes(), layout.Fill);
             // One marked pixel per frame, so that orientation errors show.
-            frame->RowAt(0)[0] = uint8_t((spec.Fill + 1) % 5);
+            frame->RowAt(0)[0] = uint8_t((layout.Fill + 1) % 5);
         }
-        if (spec.LocalColors)
+        if (layout.LocalColors)
             for (TColor color : kColors)
                 frame->LocalColors.Add(MakeColor(BlueOf(color), RedOf(color), GreenOf(color)));
-        if (spec.Delay >= 0) {
+        if (layout.Delay >= 0) {
             auto control = std::make_unique<TGIFGraphicControlExtension>(*frame);
-            control->Delay = uint16_t(spec.Delay);
+            control->Delay = uint16_t(layout.Delay);
             frame->Extensions.Append(std::move(control));
         }
         image->AddFrame(std::move(frame));

@@ -11,7 +11,7 @@ namespace {
 
 using test::MakeAnimation;
 using test::Rgb;
-using test::TFrameSpec;
+using test::TFrameLayout;
 
 TColor ShownColor(TGIFSubImage& frame, int x, int y)
 {
@@ -22,9 +22,9 @@ TEST(AviPrepare, TransparentPixelsKeepThePictureSoFar)
 {
     // An optimized animation: frame 1 changes one pixel and leaves the rest
     // transparent.
-    TFrameSpec change(0, 0, 4, 4, 7, 1, 10, 7);
+    TFrameLayout change(0, 0, 4, 4, 7, 1, 10, 7);
     change.Spots = {{2, 1, 3}};
-    auto image = MakeAnimation(4, 4, {TFrameSpec(0, 0, 4, 4, 1, 1, 10), change});
+    auto image = MakeAnimation(4, 4, {TFrameLayout(0, 0, 4, 4, 1, 1, 10), change});
     ASSERT_TRUE(PrepareAviExport(*image));
     ASSERT_EQ(image->Frames.Count(), 2);
     TGIFSubImage& second = *image->Frames[1];
