@@ -13,6 +13,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "gif/GIFImage.h"
 #include "io/AviImport.h"
 #include "platform/Stream.h"
@@ -124,12 +125,6 @@ const bool kRegistered = [] {
             ->Unit(benchmark::kMillisecond);
     return true;
 }();
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
 
 } // namespace
 

@@ -5,7 +5,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <sstream>
 #include <stdexcept>
+#include <unistd.h>
 
 #include "gif/GIFImage.h"
 
@@ -132,6 +134,32 @@ TFrameView View(const SavedImage& image)
 }
 
 } // namespace
+
+std::string FindInPath(const std::string& name)
+{
+    const char* path = std::getenv("PATH");
+    std::istringstream dirs(path ? path : "");
+    for (std::string dir; std::getline(dirs, dir, ':');) {
+        const std::filesystem::path candidate = std::filesystem::path(dir.empty() ? "." : dir) / name;
+        if (access(candidate.c_str(), X_OK) == 0 && std::filesystem::is_regular_file(candidate))
+            return candidate.string();
+    }
+    return {};
+}
+
+double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    const size_t n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+std::optional<double> Ratio(std::optional<double> ours, std::optional<double> theirs)
+{
+    if (!ours || !theirs || *theirs <= 0)
+        return std::nullopt;
+    return *ours / *theirs;
+}
 
 std::string Describe(const std::exception_ptr& error)
 {

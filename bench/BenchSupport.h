@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <exception>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,14 @@ struct TCorpusFile {
 };
 
 // The corpus folder: $FL_BENCH_CORPUS when set, else the shared corpus.
+// The executable of that name on PATH, or empty.
+std::string FindInPath(const std::string& name);
+// The median of the values (the mean of the middle two for an even count);
+// the values must not be empty.
+double Median(std::vector<double> values);
+// ours / theirs, or nothing when either is missing or theirs is not positive.
+std::optional<double> Ratio(std::optional<double> ours, std::optional<double> theirs);
+
 // The message of a caught exception, for a benchmark's error text.
 std::string Describe(const std::exception_ptr& error);
 

@@ -134,18 +134,6 @@ const TPictureInput& Input()
     return input;
 }
 
-std::string FindInPath(const std::string& name)
-{
-    const char* path = std::getenv("PATH");
-    std::istringstream dirs(path ? path : "");
-    for (std::string dir; std::getline(dirs, dir, ':');) {
-        const fs::path candidate = fs::path(dir.empty() ? "." : dir) / name;
-        if (access(candidate.c_str(), X_OK) == 0 && fs::is_regular_file(candidate))
-            return candidate.string();
-    }
-    return {};
-}
-
 // Runs a program with its output thrown away; answers its wall time, or an
 // error text.
 std::optional<double> RunProcess(const std::vector<std::string>& args, std::string& error)
@@ -187,13 +175,6 @@ std::optional<double> RunProcess(const std::vector<std::string>& args, std::stri
         // Short sleeps: the runs take tens of milliseconds.
         std::this_thread::sleep_for(std::chrono::microseconds(50));
     }
-}
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const size_t n = values.size();
-    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
 void EncodeOursJpeg(benchmark::State& state, int setting)
@@ -310,13 +291,6 @@ std::string Text(std::optional<double> value, const char* format)
     char text[64];
     std::snprintf(text, sizeof text, format, *value);
     return text;
-}
-
-std::optional<double> Ratio(std::optional<double> ours, std::optional<double> theirs)
-{
-    if (!ours || !theirs || *theirs <= 0)
-        return std::nullopt;
-    return *ours / *theirs;
 }
 
 } // namespace

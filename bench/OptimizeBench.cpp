@@ -109,18 +109,6 @@ double TimeoutSeconds()
     return kDefaultTimeoutSeconds;
 }
 
-std::string FindInPath(const std::string& name)
-{
-    const char* path = std::getenv("PATH");
-    std::istringstream dirs(path ? path : "");
-    for (std::string dir; std::getline(dirs, dir, ':');) {
-        const fs::path candidate = fs::path(dir.empty() ? "." : dir) / name;
-        if (access(candidate.c_str(), X_OK) == 0 && fs::is_regular_file(candidate))
-            return candidate.string();
-    }
-    return {};
-}
-
 struct TRunResult {
     double Seconds = 0;
     double CpuSeconds = 0;
@@ -267,13 +255,6 @@ std::vector<std::string> CommandLine(TTool tool, const std::string& in, const st
     }
 }
 
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const size_t n = values.size();
-    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-}
-
 void Optimize(benchmark::State& state, TTool tool, const TCorpusFile& file)
 {
     TMeasurement& measurement = Measurements()[{tool, file.Name}];
@@ -351,13 +332,6 @@ std::string Fixed(std::optional<double> value, int decimals)
     char text[64];
     std::snprintf(text, sizeof text, "%.*f", decimals, *value);
     return text;
-}
-
-std::optional<double> Ratio(std::optional<double> ours, std::optional<double> theirs)
-{
-    if (!ours || !theirs || *theirs <= 0)
-        return std::nullopt;
-    return *ours / *theirs;
 }
 
 std::string Ms(std::optional<double> seconds)
