@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <map>
 #include <sstream>
 #include <stdexcept>
 #include <unistd.h>
@@ -134,6 +135,27 @@ TFrameView View(const SavedImage& image)
 }
 
 } // namespace
+
+const std::filesystem::path& ScratchFolder(const std::string& name)
+{
+    struct TScratch {
+        std::map<std::string, std::filesystem::path> Folders;
+        ~TScratch()
+        {
+            std::error_code ignored;
+            for (const auto& [key, folder] : Folders)
+                std::filesystem::remove_all(folder, ignored);
+        }
+    };
+    static TScratch scratch;
+    auto [at, made] = scratch.Folders.try_emplace(name);
+    if (made) {
+        at->second = std::filesystem::temp_directory_path() /
+                     ("fl_bench_" + name + "_" + std::to_string(getpid()));
+        std::filesystem::create_directories(at->second);
+    }
+    return at->second;
+}
 
 std::string FindInPath(const std::string& name)
 {

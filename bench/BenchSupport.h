@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <exception>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
@@ -25,6 +26,9 @@ struct TCorpusFile {
 };
 
 // The corpus folder: $FL_BENCH_CORPUS when set, else the shared corpus.
+// A folder of its own for the files one benchmark writes, made on first use
+// and removed when the program ends.
+const std::filesystem::path& ScratchFolder(const std::string& name);
 // The executable of that name on PATH, or empty.
 std::string FindInPath(const std::string& name);
 // The median of the values (the mean of the middle two for an even count);

@@ -73,22 +73,6 @@ std::map<std::pair<int, int>, TResult>& Results() // (side, setting)
     return results;
 }
 
-struct TScratch {
-    fs::path Dir = fs::temp_directory_path() / ("fl_bench_jpeg_" + std::to_string(getpid()));
-    TScratch() { fs::create_directories(Dir); }
-    ~TScratch()
-    {
-        std::error_code ignored;
-        fs::remove_all(Dir, ignored);
-    }
-};
-
-const fs::path& ScratchDir()
-{
-    static TScratch scratch;
-    return scratch.Dir;
-}
-
 // The picture's frame 0 as 24-bit rows and the same pixels as a PPM file,
 // made once; Error says why there are none.
 struct TPictureInput {
@@ -111,7 +95,7 @@ const TPictureInput& Input()
                 throw std::runtime_error("no frame to render");
             made.Pixels = *frame;
             made.Pixels.SetPixelFormat(TPixelFormat::pf24bit);
-            made.Ppm = ScratchDir() / "harvesters.ppm";
+            made.Ppm = ScratchFolder("jpeg") / "harvesters.ppm";
             std::ofstream ppm(made.Ppm, std::ios::binary);
             ppm << "P6\n" << made.Pixels.Width() << ' ' << made.Pixels.Height() << "\n255\n";
             std::vector<char> rgb(size_t(made.Pixels.Width()) * 3);
@@ -228,18 +212,18 @@ void EncodeProcess(benchmark::State& state, TSide side, int setting)
     std::vector<std::string> command;
     fs::path out;
     if (side == kCjpeg) {
-        out = ScratchDir() / "cjpeg.jpg";
+        out = ScratchFolder("jpeg") / "cjpeg.jpg";
         command = {program, "-quality", std::to_string(quality), "-dct", "int"};
         if (s.Progressive)
             command.push_back("-progressive");
         command.insert(command.end(), {"-outfile", out.string(), input.Ppm.string()});
     } else {
-        out = ScratchDir() / "oursFL10.jpg";
+        out = ScratchFolder("jpeg") / "oursFL10.jpg";
         command = {program,     "export-frames",           "--format", "jpg", "--frames", "0",
                    "--quality", std::to_string(s.Position)};
         if (s.Progressive)
             command.push_back("--progressive");
-        command.insert(command.end(), {input.GifPath, (ScratchDir() / "ours.jpg").string()});
+        command.insert(command.end(), {input.GifPath, (ScratchFolder("jpeg") / "ours.jpg").string()});
     }
     for (auto _ : state) {
         std::vector<double> times;

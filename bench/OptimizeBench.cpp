@@ -78,27 +78,6 @@ std::map<TKey, TMeasurement>& Measurements()
     return measurements;
 }
 
-// The output folder, removed when the program ends.
-struct TScratch {
-    fs::path Dir;
-    TScratch()
-    {
-        Dir = fs::temp_directory_path() / ("fl_bench_optimize_" + std::to_string(getpid()));
-        fs::create_directories(Dir);
-    }
-    ~TScratch()
-    {
-        std::error_code ignored;
-        fs::remove_all(Dir, ignored);
-    }
-};
-
-const fs::path& ScratchDir()
-{
-    static TScratch scratch;
-    return scratch.Dir;
-}
-
 double TimeoutSeconds()
 {
     if (const char* value = std::getenv("FL_BENCH_PEER_TIMEOUT")) {
@@ -216,7 +195,7 @@ const TProgram& Program(TTool tool)
                 program.Missing = missing;
                 return;
             }
-            const fs::path log = ScratchDir() / "version.txt";
+            const fs::path log = ScratchFolder("optimize") / "version.txt";
             const TRunResult run = RunProcess({path, versionFlag}, log, 10);
             std::ifstream in(log);
             std::getline(in, program.Version);
@@ -266,8 +245,8 @@ void Optimize(benchmark::State& state, TTool tool, const TCorpusFile& file)
         return;
     }
     const std::string base = fs::path(file.Name).filename().string();
-    const fs::path out = ScratchDir() / (std::string(kToolNames[tool]) + "-" + base);
-    const fs::path log = ScratchDir() / (std::string(kToolNames[tool]) + "-" + base + ".log");
+    const fs::path out = ScratchFolder("optimize") / (std::string(kToolNames[tool]) + "-" + base);
+    const fs::path log = ScratchFolder("optimize") / (std::string(kToolNames[tool]) + "-" + base + ".log");
     const std::vector<std::string> command = CommandLine(tool, file.Path, out.string());
     const double timeout = TimeoutSeconds();
 
