@@ -16,7 +16,7 @@
 #include "io/ImageFileReader.h"
 #include "platform/Bitmap.h"
 #include "platform/MessageService.h"
-#include "platform/SettingsStore.h"
+#include "platform/SettingsKeys.h"
 
 namespace fl::cli {
 
@@ -101,7 +101,7 @@ int RunImport(const std::vector<std::string>& args)
         const TSettingsStore& settings = host.Settings();
         const TAnimationDefaults defaults;
         TGIFImage image;
-        const int paletteType = settings.ReadInteger(SectionSettings, KeyPaletteType, paletteOptimized);
+        const int paletteType = ReadIntegerSetting(settings, KeyPaletteType);
         bool optimize = paletteType == paletteOptimized;
         // Pictures of few colors keep them; deeper ones are reduced as the
         // user's palette settings say.

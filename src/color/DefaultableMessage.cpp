@@ -1,20 +1,23 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "color/DefaultableMessage.h"
 
+#include <string_view>
+
 #include "color/FileTypes.h"
 #include "platform/MessageService.h"
-#include "platform/SettingsStore.h"
+#include "platform/SettingsKeys.h"
 
 namespace fl {
 
 int ShowDefaultableMessage(TMessageService& messages, TSettingsStore& settings, const std::string& message,
-                           const std::string& checkBoxCaption, const std::string& settingName)
+                           const std::string& checkBoxCaption, const TSettingKey& setting)
 {
-    const int remembered = settings.ReadInteger(SectionSettings, settingName, 0);
+    const int remembered = ReadIntegerSetting(settings, setting);
     if (remembered == mrYes || remembered == mrNo)
         return remembered;
 
-    const bool dropQuestion = settingName == KeyDropImageDefault;
+    const bool dropQuestion = std::string_view(setting.Section) == KeyDropImageDefault.Section &&
+                              std::string_view(setting.Name) == KeyDropImageDefault.Name;
     TMessageRequest request;
     request.Kind = TMsgDlgType::mtConfirmation;
     request.Text = message;
@@ -24,7 +27,7 @@ int ShowDefaultableMessage(TMessageService& messages, TSettingsStore& settings, 
     request.CheckBoxCaption = checkBoxCaption;
     const TMessageAnswer answer = messages.Ask(request);
     if (answer.Checked && answer.ModalResult != mrCancel)
-        settings.WriteInteger(SectionSettings, settingName, answer.ModalResult);
+        WriteIntegerSetting(settings, setting, answer.ModalResult);
     return answer.ModalResult;
 }
 

@@ -5,22 +5,20 @@
 
 #include <string>
 
+#include "platform/SettingsKeys.h"
+
 namespace fl {
 
 class TMessageService;
-class TSettingsStore;
 
-// The setting that remembers the answer to the dropped-image question: 6
-// include the frames in the current animation, 7 start a new animation,
-// anything else ask. Its question shows "&Include" and "&Start New".
-inline constexpr const char* KeyDropImageDefault = "DropImageDefault";
-
-// Answers the remembered answer (mrYes or mrNo, stored under the setting in
-// the "Settings" section) without asking. Otherwise asks the confirmation
-// with Yes, No and Cancel and a check box with the caption; when the box is
-// ticked and the answer is not Cancel, the answer is remembered. Answers the
-// modal result.
+// Answers the remembered answer (mrYes or mrNo, stored under the integer
+// setting) without asking. Otherwise asks the confirmation with Yes, No and
+// Cancel and a check box with the caption; when the box is ticked and the
+// answer is not Cancel, the answer is remembered. Answers the modal result.
+// The dropped-image question (KeyDropImageDefault: 6 include the frames in
+// the current animation, 7 start a new animation) shows "&Include" and
+// "&Start New" for Yes and No.
 int ShowDefaultableMessage(TMessageService& messages, TSettingsStore& settings, const std::string& message,
-                           const std::string& checkBoxCaption, const std::string& settingName);
+                           const std::string& checkBoxCaption, const TSettingKey& setting);
 
 } // namespace fl

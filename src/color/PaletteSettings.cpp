@@ -4,7 +4,7 @@
 #include "color/ColorReduction.h"
 #include "color/Ditherers.h"
 #include "gif/GIFImage.h"
-#include "platform/SettingsStore.h"
+#include "platform/SettingsKeys.h"
 
 namespace fl {
 
@@ -25,10 +25,10 @@ int BitsForColorCount(int count)
 bool ApplyPaletteSettings(TGIFImage& image, const TSettingsStore& settings)
 {
     bool globalPalette = false;
-    const int type = settings.ReadInteger(SectionSettings, KeyPaletteType, paletteOptimized);
+    const int type = ReadIntegerSetting(settings, KeyPaletteType);
     if (type == paletteOptimized || type == paletteLocal) {
         image.ReductionMethod = reduceQuantize;
-        if (const int bits = BitsForColorCount(settings.ReadInteger(SectionSettings, KeyMaxColorCount, 256)))
+        if (const int bits = BitsForColorCount(ReadIntegerSetting(settings, KeyMaxColorCount)))
             image.SetReductionDepth(bits);
         globalPalette = type == paletteOptimized;
     } else if (type == paletteWebSafe) {
@@ -36,7 +36,7 @@ bool ApplyPaletteSettings(TGIFImage& image, const TSettingsStore& settings)
         image.SetReductionDepth(8);
         globalPalette = true;
     }
-    switch (settings.ReadInteger(SectionSettings, KeyDitherMethod, 0)) {
+    switch (ReadIntegerSetting(settings, KeyDitherMethod)) {
     case 0:
         image.Dithering = ditherNearest;
         break;

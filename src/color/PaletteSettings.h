@@ -2,15 +2,12 @@
 // The user's color-reduction settings and how they apply to an animation.
 #pragma once
 
+// The keys: KeyPaletteType, KeyMaxColorCount, KeyDitherMethod.
+#include "platform/SettingsKeys.h"
+
 namespace fl {
 
 class TGIFImage;
-class TSettingsStore;
-
-// Keys in the "Settings" section.
-inline constexpr const char* KeyPaletteType = "PaletteType";     // default 0
-inline constexpr const char* KeyMaxColorCount = "MaxColorCount"; // default 256
-inline constexpr const char* KeyDitherMethod = "DitherMethod";   // default 0
 
 // "PaletteType" values.
 inline constexpr int paletteOptimized = 0;

@@ -7,7 +7,9 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <variant>
+#include <vector>
 
 namespace fl {
 
@@ -17,12 +19,23 @@ inline constexpr const char* SettingsRootKey = "Software\\Quillmark Software\\Fr
 // Sections of the tree; a backslash separates nested sections.
 inline constexpr const char* SectionSettings = "Settings";
 inline constexpr const char* SectionToolbars = "Settings\\Toolbars";
+inline constexpr const char* SectionStandardToolbar = "Settings\\Toolbars\\Standard";
+inline constexpr const char* SectionFrameToolbar = "Settings\\Toolbars\\Frame";
+inline constexpr const char* SectionAnimationToolbar = "Settings\\Toolbars\\Animation";
 inline constexpr const char* SectionRecentFiles = "Settings\\MRU";
 inline constexpr const char* SectionMainForm = "FormPos\\Main";
 inline constexpr const char* SectionInspectorForm = "FormPos\\Inspector";
 inline constexpr const char* SectionOpenDialogForm = "FormPos\\OpenDialog";
 inline constexpr const char* SectionThumbnails = "ThumbNails";
 inline constexpr const char* SectionFavorites = "ThumbNails\\Favorites";
+
+// Texts are stored with one NUL after them and read up to their first NUL,
+// so a text reads back unchanged and values of other writers, with or
+// without the NUL, read the same. The stored form of a text: its characters
+// up to any NUL it holds, then one NUL.
+std::string TextWithTerminator(std::string_view text);
+// The text of a stored value: its characters up to the first NUL.
+std::string TextUpToTerminator(std::string_view stored);
 
 // The store. Integers are 32-bit values; booleans are stored as 0 and 1.
 // A value read as the other type than it was written counts as absent, so
@@ -45,6 +58,9 @@ public:
     // Removes a section with its values and nested sections (recent files and
     // favorites are rewritten from scratch).
     virtual void EraseSection(const std::string& section) = 0;
+    // The names of the section's own values (not those of nested sections),
+    // spelled as they were first written, sorted without regard to case.
+    virtual std::vector<std::string> ValueNames(const std::string& section) const = 0;
 
     int ReadInteger(const std::string& section, const std::string& key, int defaultValue) const
     {
@@ -75,15 +91,22 @@ public:
     bool ValueExists(const std::string& section, const std::string& key) const override;
     bool DeleteValue(const std::string& section, const std::string& key) override;
     void EraseSection(const std::string& section) override;
+    std::vector<std::string> ValueNames(const std::string& section) const override;
 
     // How many values the store holds.
-    int Count() const { return static_cast<int>(values_.size()); }
+    int Count() const;
 
 private:
-    using TValue = std::variant<int, std::string>;
-    // Keyed by the lower-cased "section\key", so that a section's values
-    // and its nested sections sort together.
-    std::map<std::string, TValue> values_;
+    struct TEntry {
+        std::string Name; // as first written
+        std::variant<int, std::string> Value;
+    };
+    using TSection = std::map<std::string, TEntry>; // by lower-cased name
+    const TEntry* Find(const std::string& section, const std::string& key) const;
+
+    // Keyed by the lower-cased section path, so that a section and its
+    // nested sections sort together.
+    std::map<std::string, TSection> sections_;
 };
 
 } // namespace fl

@@ -32,7 +32,7 @@ protected:
     {
         return ImportImageFile(host, path, bitmap, FileTypeIndex(path), bitmapOnly, source);
     }
-    void Remember(int answer) { host.settings.WriteInteger(SectionSettings, KeyDropImageDefault, answer); }
+    void Remember(int answer) { WriteIntegerSetting(host.settings, KeyDropImageDefault, answer); }
 
     ScratchFolder folder;
     FakeEditorHost host;
@@ -136,18 +136,18 @@ TEST_F(ImageImportTest, IncludingInsertsEveryFrameWithPixels)
               (std::vector<std::string>{"Drag and Drop Image", "Drag and Drop Image"}));
     EXPECT_EQ(host.active->Frames.Count(), 4);
     EXPECT_EQ(host.documentChanges, 1);
-    EXPECT_FALSE(host.settings.ValueExists(SectionSettings, KeyDropImageDefault)) << "the box was not ticked";
+    EXPECT_FALSE(host.settings.ValueExists(SectionSettings, KeyDropImageDefault.Name)) << "the box was not ticked";
 }
 
 TEST_F(ImageImportTest, TickedAnswersAreRememberedButNotCancel)
 {
     host.messages.QueueAnswer(mrCancel, true);
     EXPECT_EQ(Import(gif), importFailed);
-    EXPECT_FALSE(host.settings.ValueExists(SectionSettings, KeyDropImageDefault));
+    EXPECT_FALSE(host.settings.ValueExists(SectionSettings, KeyDropImageDefault.Name));
 
     host.messages.QueueAnswer(mrNo, true);
     EXPECT_EQ(Import(gif), importOpenedAsNew);
-    EXPECT_EQ(host.settings.ReadInteger(SectionSettings, KeyDropImageDefault, 0), mrNo);
+    EXPECT_EQ(ReadIntegerSetting(host.settings, KeyDropImageDefault), mrNo);
     EXPECT_EQ(Import(gif), importOpenedAsNew);
     EXPECT_EQ(host.messages.Requests().size(), 2u) << "asked no more";
 }
@@ -173,14 +173,14 @@ TEST(DefaultableMessage, OtherQuestionsKeepTheStandardButtons)
     TScriptedMessageService messages;
     TMemorySettingsStore settings;
     messages.QueueAnswer(mrYes, true);
-    EXPECT_EQ(ShowDefaultableMessage(messages, settings, "Check?", "Do not ask again", "Compatibility"),
+    EXPECT_EQ(ShowDefaultableMessage(messages, settings, "Check?", "Do not ask again", KeyCompatibility),
               mrYes);
     ASSERT_EQ(messages.Requests().size(), 1u);
     EXPECT_EQ(messages.Requests()[0].Buttons[0].Caption, "");
-    EXPECT_EQ(settings.ReadInteger(SectionSettings, "Compatibility", 0), mrYes);
+    EXPECT_EQ(ReadIntegerSetting(settings, KeyCompatibility), mrYes);
 
-    settings.WriteInteger(SectionSettings, "Compatibility", 3);
-    EXPECT_EQ(ShowDefaultableMessage(messages, settings, "Check?", "Do not ask again", "Compatibility"),
+    WriteIntegerSetting(settings, KeyCompatibility, 3);
+    EXPECT_EQ(ShowDefaultableMessage(messages, settings, "Check?", "Do not ask again", KeyCompatibility),
               mrCancel)
         << "a stored value other than yes or no still asks";
     EXPECT_EQ(messages.Requests().size(), 2u);

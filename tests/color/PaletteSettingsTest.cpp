@@ -5,7 +5,7 @@
 #include "color/Ditherers.h"
 #include "color/PaletteSettings.h"
 #include "gif/GIFImage.h"
-#include "platform/SettingsStore.h"
+#include "platform/SettingsKeys.h"
 
 namespace fl {
 namespace {
@@ -18,7 +18,7 @@ protected:
         image.SetReductionDepth(5);
         image.Dithering = 4;
     }
-    void Store(const char* key, int value) { settings.WriteInteger(SectionSettings, key, value); }
+    void Store(const TSettingKey& key, int value) { WriteIntegerSetting(settings, key, value); }
 
     TGIFImage image;
     TMemorySettingsStore settings;

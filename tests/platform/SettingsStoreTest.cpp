@@ -72,5 +72,52 @@ TEST(MemorySettingsStore, DeletingValuesAndErasingSections)
     EXPECT_EQ(store.Count(), 2);
 }
 
+TEST(MemorySettingsStore, ErasingASectionSparesSectionsThatOnlySortAmongItsNestedOnes)
+{
+    TMemorySettingsStore store;
+    store.WriteInteger("Settings", "FrameSize", 96);
+    store.WriteInteger("Settings Old", "A", 1); // ' ' sorts before '\\'
+    store.WriteInteger("Settings-Old", "B", 1);
+    store.WriteString("Settings\\MRU", "MRU0", "a");
+    store.WriteInteger("Settings\\Toolbars\\Frame", "Top", 2);
+    store.EraseSection("SETTINGS");
+    EXPECT_EQ(store.Count(), 2);
+    EXPECT_TRUE(store.ValueExists("Settings Old", "A"));
+    EXPECT_TRUE(store.ValueExists("Settings-Old", "B"));
+}
+
+TEST(MemorySettingsStore, ValueNamesListTheSectionsOwnValuesAsFirstSpelled)
+{
+    TMemorySettingsStore store;
+    EXPECT_TRUE(store.ValueNames(SectionRecentFiles).empty());
+    store.WriteString(SectionThumbnails, "Directory", "/images");
+    store.WriteInteger(SectionThumbnails, "visible", 1);
+    store.WriteInteger(SectionThumbnails, "VISIBLE", 0);
+    store.WriteInteger(SectionThumbnails, "ExplorerWidth", 120);
+    store.WriteString(SectionFavorites, "MRU0", "/a");
+    EXPECT_EQ(store.ValueNames("thumbnails"), (std::vector<std::string>{"Directory", "ExplorerWidth", "visible"}))
+        << "nested sections' values are not the section's own";
+    EXPECT_EQ(store.ReadInteger(SectionThumbnails, "Visible", 5), 0);
+
+    store.DeleteValue(SectionThumbnails, "Directory");
+    store.EraseSection(SectionFavorites);
+    EXPECT_EQ(store.ValueNames(SectionThumbnails), (std::vector<std::string>{"ExplorerWidth", "visible"}));
+    EXPECT_TRUE(store.ValueNames(SectionFavorites).empty());
+}
+
+TEST(TextTerminator, TextsReadBackUnchangedWithOrWithoutTheirNul)
+{
+    for (const std::string text : {"", "Left", "C:\\Program Files\\", "B\xC3\xA4" "der \xE2\x82\xAC"}) {
+        const std::string stored = TextWithTerminator(text);
+        EXPECT_EQ(stored, text + '\0');
+        EXPECT_EQ(TextUpToTerminator(stored), text);
+        EXPECT_EQ(TextUpToTerminator(text), text) << "another writer's value without the NUL";
+        EXPECT_EQ(TextUpToTerminator(stored + '\0'), text) << "or with more than one";
+    }
+    const std::string embedded("ab\0cd", 5);
+    EXPECT_EQ(TextWithTerminator(embedded), std::string("ab\0", 3)) << "nothing after a NUL is kept";
+    EXPECT_EQ(TextUpToTerminator(embedded), "ab");
+}
+
 } // namespace
 } // namespace fl
