@@ -1,0 +1,73 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "document/HistoryList.h"
+
+#include "document/ActiveAnimationCommand.h"
+#include "document/ExtensionCommands.h"
+#include "document/FrameCommand.h"
+#include "document/PaletteCommand.h"
+
+namespace fl {
+
+void THistoryList::AddCommand(TCommandKind kind, TActionType action, int colorIndex, int extra,
+                              int frameIndex, const std::string& name)
+{
+    // The command captures the state in its constructor: one that fails
+    // leaves the history as it was.
+    std::unique_ptr<TCommand> command;
+    switch (kind) {
+    case ckActiveAnimation:
+        command = std::make_unique<TActiveAnimation>(host_, action, frameIndex);
+        break;
+    case ckPalette:
+        command = std::make_unique<TCommandPalette>(host_, action, colorIndex, static_cast<TColor>(extra),
+                                                    frameIndex);
+        break;
+    case ckFrame:
+        command = std::make_unique<TFrame>(host_, action, extra, frameIndex);
+        break;
+    case ckComment:
+        command = std::make_unique<TCommentExt>(host_, action, extra, frameIndex);
+        break;
+    case ckGraphicControl:
+        command = std::make_unique<TGCExt>(host_, action, extra, frameIndex);
+        break;
+    case ckLoop:
+        command = std::make_unique<TNSLoop>(host_, action, extra, frameIndex);
+        break;
+    default:
+        return;
+    }
+    command->ActionName = name;
+    while (Count() > limit_)
+        commands_.erase(commands_.begin());
+    commands_.push_back(std::move(command));
+}
+
+std::string THistoryList::LastName() const
+{
+    return commands_.empty() ? std::string() : commands_.back()->ActionName;
+}
+
+int THistoryList::LastFrameIndex() const
+{
+    return commands_.empty() ? -1 : commands_.back()->FrameIndex;
+}
+
+void THistoryList::UndoLast()
+{
+    if (commands_.empty())
+        return;
+    // A failing undo throws before the command goes, so it can be tried again.
+    commands_.back()->Undo(host_);
+    commands_.pop_back();
+}
+
+void THistoryList::ClearHistory()
+{
+    // Oldest first, each with its temporary file.
+    for (auto& command : commands_)
+        command.reset();
+    commands_.clear();
+}
+
+} // namespace fl
