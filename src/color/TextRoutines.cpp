@@ -61,4 +61,20 @@ bool ValidateIntegerEdit(TMessageService& messages, const std::string& text, boo
     return false;
 }
 
+std::string FormatText(std::string_view pattern, std::initializer_list<std::string_view> arguments)
+{
+    std::string text;
+    text.reserve(pattern.size());
+    auto argument = arguments.begin();
+    size_t start = 0;
+    for (size_t at = pattern.find("%s"); at != std::string_view::npos && argument != arguments.end();
+         at = pattern.find("%s", start)) {
+        text.append(pattern.substr(start, at - start));
+        text.append(*argument++);
+        start = at + 2;
+    }
+    text.append(pattern.substr(start));
+    return text;
+}
+
 } // namespace fl

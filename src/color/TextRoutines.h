@@ -4,7 +4,9 @@
 
 #include <cstdint>
 #include <optional>
+#include <initializer_list>
 #include <string>
+#include <string_view>
 
 namespace fl {
 
@@ -26,5 +28,10 @@ std::optional<int> ParseIntegerText(const std::string& text, bool fifteenBit);
 // whether it is valid; the window then puts back the field's previous value
 // and focuses it.
 bool ValidateIntegerEdit(TMessageService& messages, const std::string& text, bool fifteenBit);
+
+// The program's message patterns with each "%s" replaced by the next
+// argument, in order; extra "%s" stay as they are, extra arguments are
+// ignored. Arguments are inserted literally, never read as patterns.
+std::string FormatText(std::string_view pattern, std::initializer_list<std::string_view> arguments);
 
 } // namespace fl

@@ -64,5 +64,15 @@ TEST(IntegerText, InvalidTextIsReportedWithTheText)
     EXPECT_EQ(messages.Requests()[2].Text, "'' is not a valid integer value.");
 }
 
+TEST(MessageText, PlaceholdersTakeTheArgumentsInOrderAndLiterally)
+{
+    EXPECT_EQ(FormatText("Would you like to save changes to %s?", {"a.gif"}), "Would you like to save changes to a.gif?");
+    EXPECT_EQ(FormatText("%s: %s, %s", {"x", "Yes", "No"}), "x: Yes, No");
+    // A file name holding "%s" is not read as a placeholder.
+    EXPECT_EQ(FormatText("Open %s or %s", {"100%s.gif", "b"}), "Open 100%s.gif or b");
+    EXPECT_EQ(FormatText("%s and %s", {"one"}), "one and %s");
+    EXPECT_EQ(FormatText("none", {"extra"}), "none");
+}
+
 } // namespace
 } // namespace fl

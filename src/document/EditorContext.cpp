@@ -1,0 +1,270 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "document/EditorContext.h"
+
+#include <algorithm>
+#include <exception>
+#include <filesystem>
+#include <system_error>
+
+#include "color/FrameSettings.h"
+#include "document/Document.h"
+#include "document/EditorWindows.h"
+#include "platform/MessageService.h"
+#include "platform/SettingsKeys.h"
+
+namespace fl {
+
+namespace {
+
+constexpr const char* FrameCaption = "Frame";
+
+std::string FullPath(const std::string& path)
+{
+    std::error_code error;
+    const auto full = std::filesystem::absolute(std::filesystem::path(path), error);
+    return error ? path : full.lexically_normal().string();
+}
+
+// A frame's picture for its list item; a frame that cannot be drawn gets
+// an empty one rather than stopping the whole list.
+TBitmap FramePicture(TGIFSubImage& frame)
+{
+    try {
+        if (const TBitmap* rendering = frame.RenderBitmap())
+            return *rendering;
+    } catch (const std::exception&) {
+    }
+    return TBitmap();
+}
+
+} // namespace
+
+TEditorContext::TEditorContext(TMessageService& messages, TFileDialogService& dialogs, TSettingsStore& settings,
+                               TEditorWindows& windows)
+    : messages_(messages), dialogs_(dialogs), settings_(settings), windows_(windows)
+{
+    frameList_.SetThumbnailBound(values_.FrameSize);
+    frameList_.OnRefreshSelected = [this](int index) { ShowFrame(index); };
+    animation_.OnProgress = ProgressReceiver();
+}
+
+TEditorContext::~TEditorContext()
+{
+    // The windows are going too: the documents only delete their files.
+    active_ = nullptr;
+    documents_.clear();
+}
+
+TGIFImage* TEditorContext::ActiveAnimation()
+{
+    return documents_.empty() ? nullptr : &animation_;
+}
+
+TProgressEvent TEditorContext::ProgressReceiver()
+{
+    return [this](TGraphic&, TProgressStage stage, int percent, bool, const std::string&) {
+        windows_.Progress(stage, percent);
+    };
+}
+
+void TEditorContext::OpenAsNewDocument(const std::string& path)
+{
+    if (active_)
+        windows_.BringToFront(*active_);
+    OpenDocument(path);
+}
+
+int TEditorContext::AskInsertPosition()
+{
+    return windows_.AskInsertPosition();
+}
+
+bool TEditorContext::InsertBitmapAsFrame(const TBitmap& bitmap, int index, const std::string& undoName)
+{
+    TDocument* document = active_;
+    if (!document || index < 0 || index > animation_.Frames.Count())
+        return false;
+    TGIFSubImage* inserted = nullptr;
+    try {
+        auto frame = std::make_unique<TGIFSubImage>(&animation_);
+        frame->CopyFrom(bitmap);
+        SetFrameDelay(*frame, values_.DefaultDelay);
+        inserted = frame.get();
+        animation_.StopAllPlayers();
+        animation_.Frames.Insert(index, std::move(frame));
+        animation_.SignalChange();
+    } catch (const std::exception& error) {
+        ShowErrorMessage(messages_, error.what());
+        return false;
+    }
+    frameList_.BeginUpdate();
+    frameList_.InsertItem(index, FrameCaption, FramePicture(*inserted));
+    frameList_.EndUpdate();
+    document->AddCommand(ckFrame, atAdded, 0, -1, index, undoName);
+    document->MarkModified(true);
+    document->FrameToSelect = index;
+    ShowFrame(index);
+    return true;
+}
+
+void TEditorContext::ActiveDocumentChanged()
+{
+    if (!active_)
+        return;
+    active_->MarkModified(true);
+    KeepEdits(*active_);
+}
+
+void TEditorContext::SetStatusText(const std::string& text)
+{
+    if (statusText_ != text) {
+        statusText_ = text;
+        PublishStates();
+    }
+}
+
+void TEditorContext::SelectInspectorRow(int row)
+{
+    inspectorRow_ = row;
+    PublishStates();
+}
+
+void TEditorContext::PublishStates()
+{
+    windows_.StatesChanged();
+}
+
+TDocument* TEditorContext::FindDocument(const std::string& path) const
+{
+    const std::string full = FullPath(path);
+    for (const auto& document : documents_)
+        if (document->FileName() == full)
+            return document.get();
+    return nullptr;
+}
+
+bool TEditorContext::IsOpen(const TDocument* document) const
+{
+    return std::any_of(documents_.begin(), documents_.end(),
+                       [document](const auto& open) { return open.get() == document; });
+}
+
+bool TEditorContext::AnyDocumentModified() const
+{
+    return std::any_of(documents_.begin(), documents_.end(), [](const auto& document) { return document->Modified(); });
+}
+
+TDocument& TEditorContext::AddDocument(const std::string& fileName, bool untitled)
+{
+    // The document that held the active animation keeps its edits and is
+    // reloaded when it becomes active again.
+    if (active_) {
+        KeepEdits(*active_);
+        active_->loaded_ = false;
+    }
+    documents_.push_back(std::make_unique<TDocument>(*this, fileName, untitled));
+    TDocument& document = *documents_.back();
+    document.SetUndoLimit(ReadIntegerSetting(settings_, KeyMaxUndo));
+    active_ = &document;
+    actions_.SetArrangementEnabled(true);
+    windows_.DocumentAdded(document);
+    document.RefreshUndoState();
+    return document;
+}
+
+TDocument& TEditorContext::NewDocument()
+{
+    const std::string name = "Untitled" + std::to_string(values_.NextUntitled++) + ".gif";
+    return AddDocument(name, true);
+}
+
+TDocument* TEditorContext::OpenDocument(const std::string& path)
+{
+    TDocument& document = AddDocument(path, false);
+    LoadActiveDocument(document.FileName());
+    return IsOpen(&document) ? &document : nullptr;
+}
+
+bool TEditorContext::CloseDocument(TDocument& document, bool ask)
+{
+    if (ask && !document.QuerySave(false, false))
+        return false;
+    windows_.StopPreview();
+    if (documents_.size() == 1) {
+        ResetAfterLastDocument();
+        windows_.StartSaveTimer();
+    }
+    RemoveDocument(document);
+    return true;
+}
+
+void TEditorContext::RemoveDocument(TDocument& document)
+{
+    windows_.DocumentRemoved(document);
+    const bool wasActive = active_ == &document;
+    if (wasActive)
+        active_ = nullptr;
+    const auto found = std::find_if(documents_.begin(), documents_.end(),
+                                    [&document](const auto& open) { return open.get() == &document; });
+    if (found != documents_.end())
+        documents_.erase(found);
+
+    if (!active_) {
+        actions_.SetEnabled(ActEditUndo, false);
+        actions_.SetCaption(ActEditUndo, UndoCaption(""));
+    }
+    actions_.SetEnabled(ActFileSave, active_ && active_->Modified());
+    actions_.SetEnabled(ActFileSaveAll, AnyDocumentModified());
+    actions_.SetArrangementEnabled(!documents_.empty());
+    PublishStates();
+    // The active animation must follow a document again.
+    if (wasActive && !documents_.empty())
+        ActivateDocument(*documents_.back());
+}
+
+bool TEditorContext::ShowFrame(int index)
+{
+    if (!active_ || index < 0 || index >= frameList_.Count())
+        return false;
+    frameList_.Select(index);
+    active_->FrameToSelect = index;
+    if (!windows_.ShowFrame(index))
+        return false;
+    actions_.SetEnabled(ActFrameDelete, true);
+    actions_.SetEnabled(ActEditCut, true);
+    actions_.SetEnabled(ActEditCopy, true);
+    actions_.EnableMoves(index, frameList_.Count());
+    actions_.EnableDocumentActions(true);
+    PublishStates();
+    return true;
+}
+
+void TEditorContext::FillFrameList()
+{
+    frameList_.BeginUpdate();
+    frameList_.Clear();
+    for (int i = 0; i < animation_.Frames.Count(); ++i) {
+        TGIFSubImage& frame = *animation_.Frames[i];
+        if (!frame.IsEmpty())
+            frameList_.AddItem(FrameCaption, FramePicture(frame));
+    }
+    frameList_.EndUpdate();
+}
+
+void TEditorContext::SetFrameSize(int size)
+{
+    values_.FrameSize = static_cast<uint8_t>(std::clamp(size, 1, 255));
+    frameList_.SetThumbnailBound(values_.FrameSize);
+    frameList_.BeginUpdate();
+    for (int i = 0; i < frameList_.Count() && i < animation_.Frames.Count(); ++i)
+        frameList_.ReplaceThumbnail(i, FramePicture(*animation_.Frames[i]));
+    frameList_.EndUpdate();
+}
+
+void TEditorContext::EnableDocumentActions(bool enabled)
+{
+    actions_.EnableDocumentActions(enabled);
+    PublishStates();
+}
+
+} // namespace fl

@@ -1,0 +1,148 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The editor without its windows: the one active animation every command
+// works on, its frame list, the open documents and the active one, the
+// program's values and the states of the commands. The main window owns
+// one and shows what it holds; tests drive it with scripted services.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "color/EditorHost.h"
+#include "document/ActionStates.h"
+#include "document/FrameListModel.h"
+#include "document/ProgramValues.h"
+#include "gif/GIFImage.h"
+
+namespace fl {
+
+class TDocument;
+class TEditorWindows;
+class TFileDialogService;
+
+// Texts the context shows.
+inline constexpr const char* MovedFileMessage =
+    "The file %s has either moved or cannot be opened. Existing changes will be lost. GIF Empty: %s, "
+    "Load Error: %s.";
+inline constexpr const char* SaveDialogFilter = "GIF Images (*.gif)|*.gif";
+
+class TEditorContext final : public TEditorHost {
+public:
+    TEditorContext(TMessageService& messages, TFileDialogService& dialogs, TSettingsStore& settings,
+                   TEditorWindows& windows);
+    ~TEditorContext() override;
+    TEditorContext(const TEditorContext&) = delete;
+    TEditorContext& operator=(const TEditorContext&) = delete;
+
+    // The routines' view of the editor.
+    TMessageService& Messages() override { return messages_; }
+    TSettingsStore& Settings() override { return settings_; }
+    TGIFImage* ActiveAnimation() override;
+    TFrameListView& FrameList() override { return frameList_; }
+    TImageFileReader* ImageReader() override { return imageReader_; }
+    TProgressEvent ProgressReceiver() override;
+    void OpenAsNewDocument(const std::string& path) override;
+    int AskInsertPosition() override;
+    bool InsertBitmapAsFrame(const TBitmap& bitmap, int index, const std::string& undoName) override;
+    void ActiveDocumentChanged() override;
+
+    void SetImageReader(TImageFileReader* reader) { imageReader_ = reader; }
+    TFileDialogService& Dialogs() { return dialogs_; }
+    TEditorWindows& Windows() { return windows_; }
+    // The active animation, also while no document is open (then empty).
+    TGIFImage& Animation() { return animation_; }
+    TFrameListModel& Frames() { return frameList_; }
+    TProgramValues& Values() { return values_; }
+    const TActionStates& Actions() const { return actions_; }
+    TActionStates& Actions() { return actions_; }
+    // The main status bar's text panel.
+    const std::string& StatusText() const { return statusText_; }
+    void SetStatusText(const std::string& text);
+    // The frame inspector's current row (0..11, see InspectorRowLabels).
+    int InspectorRow() const { return inspectorRow_; }
+    void SelectInspectorRow(int row);
+    // Tells the windows about changed states.
+    void PublishStates();
+
+    // Documents, in the order they were opened.
+    int DocumentCount() const { return static_cast<int>(documents_.size()); }
+    TDocument& DocumentAt(int index) const { return *documents_.at(static_cast<size_t>(index)); }
+    TDocument* ActiveDocument() const { return active_; }
+    // The open document with that file (full path), or null.
+    TDocument* FindDocument(const std::string& path) const;
+    // Whether the document is still open (a reload or an undo may have
+    // closed it).
+    bool IsOpen(const TDocument* document) const;
+    bool AnyDocumentModified() const;
+    // Opens an empty untitled document and makes it the active one; the
+    // caller fills the active animation.
+    TDocument& NewDocument();
+    // Opens the file as a new active document and loads it; null (after
+    // the messages) when it cannot be loaded.
+    TDocument* OpenDocument(const std::string& path);
+    // Closes the document, asking to save it first when `ask`. Answers
+    // false when the user kept it open.
+    bool CloseDocument(TDocument& document, bool ask);
+
+    // Following the active document.
+    //
+    // The window system activated or deactivated the document's window.
+    void DocumentActivated(TDocument& document);
+    void DocumentDeactivated(TDocument& document);
+    // Makes the document active and loaded before returning.
+    void ActivateDocument(TDocument& document);
+    // Runs the document's posted reload, unless it already ran or the
+    // document has closed since.
+    void DispatchReload(TDocument* document);
+    // Reloads the active animation and the frame list from the file for
+    // the active document; a file that cannot be loaded discards it.
+    void LoadActiveDocument(const std::string& path);
+    // Closes the document without saving or asking.
+    void DiscardDocument(TDocument& document);
+    // Back to the state without documents.
+    void ResetAfterLastDocument();
+    void SaveTimerFired();
+    void EnableDocumentActions(bool enabled);
+
+    // Selects and shows frame `index` and enables the frame commands for
+    // it; false when the windows could not show it.
+    bool ShowFrame(int index);
+    // Fills the frame list from the active animation's frames that have
+    // pixels.
+    void FillFrameList();
+    // Frame size of the list: thumbnails are made again.
+    void SetFrameSize(int size);
+
+private:
+    friend class TDocument;
+
+    TDocument& AddDocument(const std::string& fileName, bool untitled);
+    void RemoveDocument(TDocument& document);
+    // Writes the document's edits back before another one takes the active
+    // animation.
+    void KeepEdits(TDocument& document);
+    void ReloadDocument(TDocument& document);
+    // Fills the frame list from the freshly loaded active animation and
+    // shows the document's remembered frame.
+    void ShowLoadedAnimation(TDocument& document);
+
+    TMessageService& messages_;
+    TFileDialogService& dialogs_;
+    TSettingsStore& settings_;
+    TEditorWindows& windows_;
+    TImageFileReader* imageReader_ = nullptr;
+
+    TGIFImage animation_;
+    TFrameListModel frameList_;
+    TProgramValues values_;
+    TActionStates actions_;
+    unsigned publishedRevision_ = 0;
+    std::string statusText_;
+    int inspectorRow_ = 0;
+
+    std::vector<std::unique_ptr<TDocument>> documents_;
+    TDocument* active_ = nullptr;
+};
+
+} // namespace fl

@@ -1,0 +1,124 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// An editor context with scripted services and windows that record what
+// the context asks of them, and GIF files to open in it.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "color/EditorTestSupport.h"
+#include "document/Document.h"
+#include "document/EditorContext.h"
+#include "document/EditorWindows.h"
+#include "platform/FileDialogService.h"
+#include "platform/Stream.h"
+
+namespace fl::test {
+
+class RecordingWindows final : public TEditorWindows {
+public:
+    bool ShowFrame(int index) override
+    {
+        shownFrames.push_back(index);
+        return showSucceeds;
+    }
+    void StatesChanged() override { ++stateChanges; }
+    void DocumentAdded(TDocument& document) override { log.push_back("added " + document.ShortName()); }
+    void DocumentChanged(TDocument&) override { ++documentChanges; }
+    void DocumentRemoved(TDocument& document) override { log.push_back("removed " + document.ShortName()); }
+    void BringToFront(TDocument& document) override { log.push_back("front " + document.ShortName()); }
+    void PostReload(TDocument& document) override { posted.push_back(&document); }
+    void PausePreview() override { ++pauses; }
+    void StopPreview() override { ++stops; }
+    void StartSaveTimer() override { ++timersStarted; }
+    void ResetInspector() override { ++inspectorResets; }
+    int AskInsertPosition() override { return insertPosition; }
+    void Progress(TProgressStage, int) override { ++progressReports; }
+
+    // Runs the posted reloads as the event loop would.
+    void RunPosted(TEditorContext& context)
+    {
+        std::vector<TDocument*> pending;
+        pending.swap(posted);
+        for (TDocument* document : pending)
+            context.DispatchReload(document);
+    }
+
+    bool showSucceeds = true;
+    std::vector<int> shownFrames;
+    std::vector<std::string> log;
+    std::vector<TDocument*> posted;
+    int stateChanges = 0;
+    int documentChanges = 0;
+    int pauses = 0;
+    int stops = 0;
+    int timersStarted = 0;
+    int inspectorResets = 0;
+    int insertPosition = 0;
+    int progressReports = 0;
+};
+
+inline std::vector<uint8_t> GifBytes(TGIFImage& image)
+{
+    TMemoryStream stream;
+    image.SaveToStream(stream);
+    const auto* data = static_cast<const uint8_t*>(stream.Data());
+    return {data, data + stream.Size()};
+}
+
+inline std::vector<uint8_t> FileBytes(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+// Frame count of a GIF file, -1 when it cannot be read.
+inline int FramesInFile(const std::string& path)
+{
+    try {
+        TGIFImage image;
+        image.LoadFromFile(path);
+        return image.Frames.Count();
+    } catch (const std::exception&) {
+        return -1;
+    }
+}
+
+class EditorFixture : public testing::Test {
+protected:
+    // Writes an animation of `frames` 8x6 frames (frame i filled with
+    // index i % 2) and answers its path.
+    std::string WriteAnimation(const std::string& name, int frames)
+    {
+        auto image = MakeAnimation(8, 6, frames);
+        const std::string path = folder.File(name);
+        image->SaveToFile(path);
+        return path;
+    }
+
+    TDocument& Open(const std::string& path)
+    {
+        TDocument* document = context.OpenDocument(path);
+        if (!document)
+            throw std::runtime_error("could not open " + path);
+        return *document;
+    }
+
+    int FrameCount() { return context.Animation().Frames.Count(); }
+    bool Enabled(const char* action) const { return context.Actions().Enabled(action); }
+
+    ScratchFolder folder;
+    TScriptedMessageService messages;
+    TScriptedFileDialogService dialogs;
+    TMemorySettingsStore settings;
+    RecordingWindows windows;
+    TEditorContext context{messages, dialogs, settings, windows};
+};
+
+} // namespace fl::test
