@@ -24,7 +24,14 @@ struct TActionInfo {
     const char* Shortcut; // "" for none
     TActionEnabling Enabling;
     bool InitiallyEnabled;
+    // "short|long": the short part is the tooltip, the long part goes to the
+    // status bar.
+    const char* Hint;
 };
+
+// The parts of a two-part hint; a hint without "|" is both.
+std::string ShortHint(const std::string& hint);
+std::string LongHint(const std::string& hint);
 
 // Every action, in the order of the command table.
 const std::vector<TActionInfo>& ActionTable();

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// An editor context with scripted services and windows that record what
-// the context asks of them, and GIF files to open in it.
+// An editor context with scripted services and recording windows, and GIF
+// files to open in it.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -16,53 +16,11 @@
 #include "document/Document.h"
 #include "document/EditorContext.h"
 #include "document/EditorWindows.h"
+#include "document/RecordingWindows.h"
 #include "platform/FileDialogService.h"
 #include "platform/Stream.h"
 
 namespace fl::test {
-
-class RecordingWindows final : public TEditorWindows {
-public:
-    bool ShowFrame(int index) override
-    {
-        shownFrames.push_back(index);
-        return showSucceeds;
-    }
-    void StatesChanged() override { ++stateChanges; }
-    void DocumentAdded(TDocument& document) override { log.push_back("added " + document.ShortName()); }
-    void DocumentChanged(TDocument&) override { ++documentChanges; }
-    void DocumentRemoved(TDocument& document) override { log.push_back("removed " + document.ShortName()); }
-    void BringToFront(TDocument& document) override { log.push_back("front " + document.ShortName()); }
-    void PostReload(TDocument& document) override { posted.push_back(&document); }
-    void PausePreview() override { ++pauses; }
-    void StopPreview() override { ++stops; }
-    void StartSaveTimer() override { ++timersStarted; }
-    void ResetInspector() override { ++inspectorResets; }
-    int AskInsertPosition() override { return insertPosition; }
-    void Progress(TProgressStage, int) override { ++progressReports; }
-
-    // Runs the posted reloads as the event loop would.
-    void RunPosted(TEditorContext& context)
-    {
-        std::vector<TDocument*> pending;
-        pending.swap(posted);
-        for (TDocument* document : pending)
-            context.DispatchReload(document);
-    }
-
-    bool showSucceeds = true;
-    std::vector<int> shownFrames;
-    std::vector<std::string> log;
-    std::vector<TDocument*> posted;
-    int stateChanges = 0;
-    int documentChanges = 0;
-    int pauses = 0;
-    int stops = 0;
-    int timersStarted = 0;
-    int inspectorResets = 0;
-    int insertPosition = 0;
-    int progressReports = 0;
-};
 
 inline std::vector<uint8_t> GifBytes(TGIFImage& image)
 {

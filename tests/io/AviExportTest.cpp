@@ -110,7 +110,7 @@ TEST_F(AviFolderTest, ExportedFramesDecodeAsTheAccumulatedPictures)
     for (size_t i = 0; i < expected.size(); ++i)
         EXPECT_EQ(decoded.substr(i * frameBytes, frameBytes), expected[i]) << "frame " << i;
 
-    // The stream header as specified: the delay as scale, rate 65, the
+    // The stream header: the delay as scale, rate 65, the
     // animation's rectangle.
     const TAviHeaders headers = ReadAviHeaders(path);
     EXPECT_EQ(headers.Info.Scale, 10u);

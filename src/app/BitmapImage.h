@@ -1,0 +1,17 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Pictures of the engine shown in Qt's widgets.
+#pragma once
+
+#include <QImage>
+
+namespace fl {
+
+class TBitmap;
+
+// A copy of the bitmap in Qt's 32-bit RGB format, whatever the bitmap's
+// pixel format; indexed pixels past the palette's end show black, as the
+// engine draws them. The transparency mask is not applied. An empty bitmap
+// gives a null image.
+QImage ToQImage(const TBitmap& bitmap);
+
+} // namespace fl

@@ -1,0 +1,80 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The document window: the logical screen of the active animation with the
+// shown frame at its offset, scrolled and centred, and a status bar with the
+// modified mark, "Modified" and the file name and size. Its state and logic
+// are the document's (document/Document.h); this is only the widget.
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+
+class QFrame;
+class QMenu;
+class QScrollArea;
+
+namespace fl {
+
+class TDocument;
+class TEditorContext;
+class TFrameView;
+class TDocumentStatusBar;
+
+class TMDIChild : public QWidget {
+    Q_OBJECT
+public:
+    // Margin kept around the logical screen when it is scrolled.
+    static constexpr int ScrollMargin = 8;
+
+    TMDIChild(TEditorContext& context, TDocument& document, QWidget* parent = nullptr);
+    ~TMDIChild() override;
+
+    TDocument& Document() const { return document_; }
+
+    // Shows frame `index` of the active animation (its rendering at its
+    // offset on the logical screen, pnlFrame sized to the screen and
+    // centred); false when there is no such frame.
+    bool ShowFrame(int index);
+    // Repaints the status bar and caption after the document changed.
+    void DocumentChanged();
+
+    // The status bar's panels 0 (mark), 1 ("Modified") and 2 (file name and
+    // size, or what the main window puts there, such as the playing frame).
+    QString PanelText(int panel) const;
+    void SetPanelText(int panel, const QString& text);
+    // The frame shown last, -1 before the first.
+    int ShownFrame() const { return shownFrame_; }
+    // The logical screen (a preview is laid over it) and the frame on it.
+    QFrame* FramePanel() const { return pnlFrame_; }
+    QWidget* PaintBox() const;
+    // The main window's frame menu, opened by the right button over the
+    // screen and the frame; none opens nothing.
+    void SetFrameMenu(QMenu* menu);
+    // Places the screen in the middle of the scroll box (at the margin on an
+    // axis where it does not fit) and scrolls back to the origin.
+    void CenterFrame();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void ShowFrameMenu(QWidget* source, const QPoint& position);
+    // "name - [Height: h x Width: w]" for the shown screen.
+    QString SizeText() const;
+
+    TEditorContext& context_;
+    TDocument& document_;
+    QScrollArea* sbox_;
+    QWidget* screenArea_;
+    QFrame* pnlFrame_;
+    TFrameView* pb_;
+    TDocumentStatusBar* statusBar_;
+    QPointer<QMenu> frameMenu_;
+    int shownFrame_ = -1;
+    // Panel 2 holds the name and size made by ShowFrame, to be made again
+    // when the document's name changes.
+    bool sizeText_ = false;
+    int screenWidth_ = 0;
+    int screenHeight_ = 0;
+};
+
+} // namespace fl
