@@ -1,0 +1,443 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The main window's life: creation, showing, the deferred start-up, closing
+// and destruction, and what it does for the editor context (documents'
+// windows, activation, reloads, timers, progress).
+#include "app/MainWindow.h"
+
+#include <QCloseEvent>
+#include <QListWidget>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QScreen>
+#include <QSignalBlocker>
+#include <QStatusTipEvent>
+#include <QTimer>
+#include <filesystem>
+#include <system_error>
+
+#include "app/Application.h"
+#include "app/DocumentTabs.h"
+#include "app/FLListBox.h"
+#include "app/MDIChild.h"
+#include "app/MainStatusBar.h"
+#include "app/WarningsDialog.h"
+#include "color/FileTypes.h"
+#include "color/TextRoutines.h"
+#include "document/Document.h"
+#include "document/EditorContext.h"
+#include "gif/GIFImage.h"
+#include "platform/Canvas.h"
+#include "platform/MessageService.h"
+
+namespace fl {
+
+namespace {
+
+constexpr int SaveTimerInterval = 700;
+
+} // namespace
+
+TfrmMain::TfrmMain(const TAppServices& services, QWidget* parent) : QMainWindow(parent), services_(services)
+{
+    ConnectSyncQueue();
+    setObjectName("frmMain");
+    setWindowTitle(ApplicationTitle);
+    context_ =
+        std::make_unique<TEditorContext>(services_.Messages, services_.Dialogs, services_.Settings, *this);
+    context_->Frames().OnChanged = [this] { RefreshFrameList(); };
+    context_->Frames().OnSelect = [this](int index) { SelectFrameItem(index); };
+
+    CreateActions();
+    CreateLayout();
+    CreateToolbars();
+    CreateMenus();
+    CreatePopups();
+
+    saveTimer_ = new QTimer(this);
+    saveTimer_->setObjectName("Timer");
+    saveTimer_->setSingleShot(true);
+    saveTimer_->setInterval(SaveTimerInterval);
+    connect(saveTimer_, &QTimer::timeout, this, [this] { context_->SaveTimerFired(); });
+
+    LoadSettings();
+    RefreshActions();
+    UpdateDocumentPresence();
+}
+
+TfrmMain::~TfrmMain()
+{
+    destroying_ = true;
+    if (logo_)
+        logo_->StopAllPlayers();
+    context_->Animation().StopAllPlayers();
+    SaveSettings();
+    // The document windows refer to the documents: they go first, without
+    // asking anything.
+    for (auto& [document, window] : subWindows_)
+        delete window;
+    subWindows_.clear();
+    logo_.reset();
+    // The frame list's model outlives the list's scroll bars while the
+    // widgets go: nothing may answer its last reset.
+    lbFrames_->model()->disconnect();
+    // Deletes the documents' working copies and the history's files.
+    context_.reset();
+}
+
+QAction* TfrmMain::Action(const std::string& name) const
+{
+    const auto found = actions_.find(name);
+    return found == actions_.end() ? nullptr : found->second;
+}
+
+void TfrmMain::ShowAsStored()
+{
+    if (startMaximized_) {
+        // Without a window manager (a bare X server) maximizing does nothing:
+        // cover the screen first.
+        if (const QScreen* current = screen())
+            setGeometry(current->availableGeometry());
+        showMaximized();
+    }
+    else
+        showNormal();
+}
+
+void TfrmMain::OpenFirstArgument(const QStringList& arguments)
+{
+    if (!arguments.isEmpty() && !arguments.first().isEmpty())
+        OpenFileByType(arguments.first().toStdString());
+}
+
+void TfrmMain::OpenFileByType(const std::string& path)
+{
+    const int type = FileTypeIndex(path);
+    if (type == ftGIF) {
+        HideStartupLogo();
+        if (TDocument* open = context_->FindDocument(path)) {
+            services_.Messages.Beep();
+            context_->ActivateDocument(*open);
+            return;
+        }
+        // A file that is not there makes no document at all.
+        std::error_code error;
+        if (!std::filesystem::is_regular_file(std::filesystem::path(path), error)) {
+            services_.Messages.Beep();
+            ShowMessageBox(services_.Messages, TMsgDlgType::mtWarning,
+                           FormatText(UnsupportedFileMessage, {path}), {TMsgDlgBtn::mbOK});
+            return;
+        }
+        context_->OpenDocument(path);
+        return;
+    }
+    if (type == ftUnknown || type == ftAllFiles) {
+        ShowMessageBox(services_.Messages, TMsgDlgType::mtWarning,
+                       FormatText(UnsupportedFileMessage, {ExtractFileName(path)}), {TMsgDlgBtn::mbOK});
+        return;
+    }
+    // Still images and AVI files are added or imported by the commands that
+    // do so; until they exist such a file is left alone.
+}
+
+bool TfrmMain::WarningsReported() const
+{
+    return warningsOn_ && *warningsOn_ && context_->Animation().WarningHandler;
+}
+
+void TfrmMain::InstallWarnings()
+{
+    warningsOn_ = std::make_shared<bool>(true);
+    context_->Animation().WarningHandler =
+        MakeWarningHandler(services_.Messages, services_.Settings, warningsOn_, [this] {
+            QMetaObject::invokeMethod(
+                this, [this] { context_->Animation().WarningHandler = nullptr; }, Qt::QueuedConnection);
+        });
+}
+
+bool TfrmMain::event(QEvent* event)
+{
+    // Hints go to panel 2 rather than over the whole status bar.
+    if (event->type() == QEvent::StatusTip) {
+        const QString tip = static_cast<QStatusTipEvent*>(event)->tip();
+        if (tip.isEmpty())
+            RefreshStatusText();
+        else
+            statusBar_->SetHintText(tip);
+        return true;
+    }
+    return QMainWindow::event(event);
+}
+
+void TfrmMain::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (shownOnce_)
+        return;
+    shownOnce_ = true;
+    ApplyPanelSizes();
+    QMetaObject::invokeMethod(
+        this, [this] { DeferredStartup(); }, Qt::QueuedConnection);
+}
+
+void TfrmMain::PlaceDocumentWindow(QMdiSubWindow* window)
+{
+    const QSize workspace = mdiArea_->viewport()->size();
+    if (workspace.width() > 0 && workspace.height() > 0)
+        window->resize(workspace * 3 / 4);
+}
+
+void TfrmMain::DeferredStartup()
+{
+    for (QMdiSubWindow* window : mdiArea_->subWindowList())
+        if (!window->isMaximized() && !window->isMinimized())
+            PlaceDocumentWindow(window);
+    // The thumbnail browser and the welcome dialog are not part of the
+    // window yet; the logo is.
+    if (displayAnimation_)
+        ShowStartupLogo();
+}
+
+void TfrmMain::closeEvent(QCloseEvent* event)
+{
+    // Every document may refuse; the newest is asked first, as the window
+    // system closes them.
+    for (int i = context_->DocumentCount() - 1; i >= 0; --i) {
+        if (i >= context_->DocumentCount())
+            continue;
+        if (!context_->DocumentAt(i).QuerySave(false, false)) {
+            event->ignore();
+            return;
+        }
+    }
+    if (logo_)
+        logo_->StopAllPlayers();
+    event->accept();
+}
+
+void TfrmMain::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    // The window manager's own placement right after the logo appeared is
+    // no resize by the user.
+    constexpr qint64 settleMs = 1000;
+    if (StartupLogoShown() && logoShownFor_.isValid() && logoShownFor_.elapsed() > settleMs)
+        HideStartupLogo();
+}
+
+bool TfrmMain::eventFilter(QObject* watched, QEvent* event)
+{
+    // A document window's close box asks the document, after the event:
+    // closing destroys the window that is handling it.
+    if (event->type() == QEvent::Close && !destroying_) {
+        if (auto* window = qobject_cast<QMdiSubWindow*>(watched)) {
+            if (TDocument* document = DocumentOf(window)) {
+                event->ignore();
+                QMetaObject::invokeMethod(
+                    this,
+                    [this, document] {
+                        if (context_->IsOpen(document))
+                            context_->CloseDocument(*document, true);
+                    },
+                    Qt::QueuedConnection);
+                return true;
+            }
+        }
+    }
+    if (watched == mdiArea_ && event->type() == QEvent::Resize && StartupLogoShown())
+        PlaceStartupLogo();
+    return QMainWindow::eventFilter(watched, event);
+}
+
+QMdiSubWindow* TfrmMain::SubWindowOf(const TDocument& document) const
+{
+    const auto found = subWindows_.find(&document);
+    return found == subWindows_.end() ? nullptr : found->second;
+}
+
+TDocument* TfrmMain::DocumentOf(const QMdiSubWindow* window) const
+{
+    for (const auto& [document, sub] : subWindows_)
+        if (sub == window)
+            return const_cast<TDocument*>(document);
+    return nullptr;
+}
+
+bool TfrmMain::ShowFrame(int index)
+{
+    TDocument* document = context_->ActiveDocument();
+    QMdiSubWindow* window = document ? SubWindowOf(*document) : nullptr;
+    auto* child = window ? qobject_cast<TMDIChild*>(window->widget()) : nullptr;
+    if (!child || !child->ShowFrame(index))
+        return false;
+    SelectFrameItem(index);
+    if (QListWidgetItem* item = lbFrames_->item(index))
+        lbFrames_->scrollToItem(item);
+    return true;
+}
+
+void TfrmMain::StatesChanged()
+{
+    RefreshActions();
+    // Only a new status text replaces the hint the panel shows.
+    if (context_->StatusText() != shownStatusText_)
+        RefreshStatusText();
+}
+
+void TfrmMain::DocumentAdded(TDocument& document)
+{
+    HideStartupLogo();
+    ++contextActivating_;
+    auto* child = new TMDIChild(*context_, document);
+    auto* window = mdiArea_->addSubWindow(child);
+    window->setAttribute(Qt::WA_DeleteOnClose, false);
+    window->setWindowTitle(QString::fromStdString(document.FileName()));
+    window->installEventFilter(this);
+    subWindows_[&document] = window;
+    tabMDI_->AddDocument(document);
+    tabMDI_->SelectDocument(document);
+    auto* entry = popPlayAni_->addAction(QString::fromStdString(document.FileName()));
+    playEntries_[&document] = entry;
+    PlaceDocumentWindow(window);
+    window->show();
+    mdiArea_->setActiveSubWindow(window);
+    --contextActivating_;
+    UpdateDocumentPresence();
+}
+
+void TfrmMain::DocumentChanged(TDocument& document)
+{
+    tabMDI_->DocumentChanged(document);
+    if (QMdiSubWindow* window = SubWindowOf(document)) {
+        window->setWindowTitle(QString::fromStdString(document.FileName()));
+        if (auto* child = qobject_cast<TMDIChild*>(window->widget()))
+            child->DocumentChanged();
+    }
+    if (const auto entry = playEntries_.find(&document); entry != playEntries_.end())
+        entry->second->setText(QString::fromStdString(document.FileName()));
+}
+
+void TfrmMain::DocumentRemoved(TDocument& document)
+{
+    ++contextActivating_;
+    tabMDI_->RemoveDocument(document);
+    if (const auto entry = playEntries_.find(&document); entry != playEntries_.end()) {
+        delete entry->second;
+        playEntries_.erase(entry);
+    }
+    if (const auto found = subWindows_.find(&document); found != subWindows_.end()) {
+        QMdiSubWindow* window = found->second;
+        subWindows_.erase(found);
+        window->removeEventFilter(this);
+        mdiArea_->removeSubWindow(window);
+        delete window;
+    }
+    --contextActivating_;
+    if (hoveredTab_ >= tabMDI_->count())
+        hoveredTab_ = -1;
+    UpdateDocumentPresence();
+}
+
+void TfrmMain::BringToFront(TDocument& document)
+{
+    QMdiSubWindow* window = SubWindowOf(document);
+    if (!window)
+        return;
+    ++contextActivating_;
+    if (window->isMinimized())
+        window->showNormal();
+    mdiArea_->setActiveSubWindow(window);
+    window->raise();
+    tabMDI_->SelectDocument(document);
+    --contextActivating_;
+}
+
+void TfrmMain::PostReload(TDocument& document)
+{
+    TDocument* target = &document;
+    QMetaObject::invokeMethod(
+        this, [this, target] { context_->DispatchReload(target); }, Qt::QueuedConnection);
+}
+
+void TfrmMain::OnSubWindowActivated(QMdiSubWindow* window)
+{
+    // Null comes when the whole program loses the focus: the document stays
+    // the active one until another document window takes over.
+    if (!window || contextActivating_ > 0 || destroying_)
+        return;
+    TDocument* document = DocumentOf(window);
+    if (!document)
+        return;
+    TDocument* previous = context_->ActiveDocument();
+    if (previous && previous != document)
+        context_->DocumentDeactivated(*previous);
+    tabMDI_->SelectDocument(*document);
+    context_->DocumentActivated(*document);
+}
+
+void TfrmMain::PausePreview()
+{
+    // The preview is not part of the window yet: nothing plays.
+}
+
+void TfrmMain::StopPreview()
+{
+}
+
+void TfrmMain::StartSaveTimer()
+{
+    saveTimer_->start();
+}
+
+void TfrmMain::ResetInspector()
+{
+    // The frame inspector is not part of the window yet: nothing to empty.
+}
+
+int TfrmMain::AskInsertPosition()
+{
+    // The question's window is not part of the editor yet: answered as
+    // cancelled, so that nothing is inserted where the user did not choose.
+    return -1;
+}
+
+void TfrmMain::Progress(TProgressStage stage, int percent)
+{
+    statusBar_->Progress(stage, percent);
+}
+
+void TfrmMain::UpdateDocumentPresence()
+{
+    // The context still lists a document it is removing: the windows tell.
+    const bool any = !subWindows_.empty();
+    bevTop_->setVisible(!any);
+    pnlMDITab_->setVisible(any);
+}
+
+void TfrmMain::RefreshStatusText()
+{
+    shownStatusText_ = context_->StatusText();
+    statusBar_->SetHintText(QString::fromStdString(shownStatusText_));
+}
+
+void TfrmMain::RefreshFrameList()
+{
+    const TFrameListModel& frames = context_->Frames();
+    const QSignalBlocker blocker(lbFrames_);
+    lbFrames_->clear();
+    for (int i = 0; i < frames.Count(); ++i) {
+        auto* item = new QListWidgetItem(QString::fromStdString(frames.Item(i).Caption), lbFrames_);
+        item->setSizeHint(QSize(frameItemWidth_, frameItemHeight_));
+    }
+    if (frames.Selected() >= 0 && frames.Selected() < lbFrames_->count())
+        lbFrames_->setCurrentRow(frames.Selected());
+}
+
+void TfrmMain::SelectFrameItem(int index)
+{
+    const QSignalBlocker blocker(lbFrames_);
+    if (index >= 0 && index < lbFrames_->count())
+        lbFrames_->setCurrentRow(index);
+}
+
+} // namespace fl

@@ -1,0 +1,262 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The editor's main window: the tool dock with its three toolbars, the
+// document tabs, the frame list panel, the document windows in an MDI area,
+// the thumbnail panel and the status bar. It owns the editor context and
+// does for it what only windows can do (TEditorWindows); every command's
+// state is the context's, and the window only shows it.
+#pragma once
+
+#include <QBrush>
+#include <QElapsedTimer>
+#include <QMainWindow>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/AppServices.h"
+#include "document/EditorWindows.h"
+
+class QAction;
+class QActionGroup;
+class QFrame;
+class QLabel;
+class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
+class QSplitter;
+class QTimer;
+class QToolBar;
+class QToolButton;
+
+namespace fl {
+
+class TCanvas;
+class TDocument;
+class TDocumentTabs;
+class TEditorContext;
+class TFLListBox;
+class TGIFImage;
+class TMainStatusBar;
+class TBitmap;
+
+// Text of the message for files the editor cannot open; %s is the file name.
+inline constexpr const char* UnsupportedFileMessage =
+    "Error loading %s! Frameloom does not support the file type or it is a corrupted file.";
+
+// The toolbars in the tool dock's tag order.
+enum TToolbarTag { tbTagStandard = 0, tbTagFrame = 1, tbTagAnimation = 2 };
+
+class TfrmMain final : public QMainWindow, public TEditorWindows {
+    Q_OBJECT
+public:
+    // Reads the settings; the caller shows the window (StartMaximized tells
+    // how) and may then open the command line's file.
+    explicit TfrmMain(const TAppServices& services, QWidget* parent = nullptr);
+    // Writes the settings and deletes the documents' temporary files.
+    ~TfrmMain() override;
+    TfrmMain(const TfrmMain&) = delete;
+    TfrmMain& operator=(const TfrmMain&) = delete;
+
+    TEditorContext& Context() { return *context_; }
+    const TAppServices& Services() const { return services_; }
+    // The action of the command table with that name, or null.
+    QAction* Action(const std::string& name) const;
+
+    // Whether the settings ask for a maximized window.
+    bool StartMaximized() const { return startMaximized_; }
+    // Shows the window as the settings ask.
+    void ShowAsStored();
+    // Opens the first of the program's arguments (the program name left
+    // out), if there is one.
+    void OpenFirstArgument(const QStringList& arguments);
+    // Opens a file as its type asks: a GIF as a document; anything the
+    // editor does not know is refused with a message.
+    void OpenFileByType(const std::string& path);
+
+    // The animated logo shown over the empty client area after start-up.
+    void ShowStartupLogo();
+    void HideStartupLogo();
+    bool StartupLogoShown() const { return logo_ != nullptr; }
+    // Layout commands.
+    void SetToolbarVisible(int tag, bool visible);
+    void ToggleThumbnails();
+    void ToggleExplorerTree();
+    void ToggleFrameInspector();
+    void SelectFrameSize(int size);
+    void SetFramePanelRight(bool right);
+    void SetAutosizeSplitter(bool autosize);
+
+    // Settings: read once while the window is made, written when it goes.
+    void LoadSettings();
+    void SaveSettings();
+
+    // What the layout shows now, for the commands that come later and for
+    // tests.
+    int FrameItemHeight() const { return frameItemHeight_; }
+    int FrameItemWidth() const { return frameItemWidth_; }
+    int ThumbnailSize() const { return thumbnailSize_; }
+    bool FramePanelRight() const { return framePanelRight_; }
+    bool ThumbnailsVisible() const { return thumbnailsVisible_; }
+    bool ExplorerTreeVisible() const { return explorerVisible_; }
+    bool InspectorChecked() const;
+    // Set by "HideOnce": the inspector shows itself the first time a frame
+    // is shown in it.
+    bool InspectorReminder() const { return inspectorReminder_; }
+    bool WarningsReported() const;
+    // The frame list's popup, shared with the document views.
+    QMenu* FramePopup() const { return popFrames_; }
+    QMdiArea* MdiArea() const { return mdiArea_; }
+    TDocumentTabs* Tabs() const { return tabMDI_; }
+    TMainStatusBar* MainStatusBar() const { return statusBar_; }
+    QMdiSubWindow* SubWindowOf(const TDocument& document) const;
+    TDocument* DocumentOf(const QMdiSubWindow* window) const;
+
+    // TEditorWindows.
+    bool ShowFrame(int index) override;
+    void StatesChanged() override;
+    void DocumentAdded(TDocument& document) override;
+    void DocumentChanged(TDocument& document) override;
+    void DocumentRemoved(TDocument& document) override;
+    void BringToFront(TDocument& document) override;
+    void PostReload(TDocument& document) override;
+    void PausePreview() override;
+    void StopPreview() override;
+    void StartSaveTimer() override;
+    void ResetInspector() override;
+    int AskInsertPosition() override;
+    void Progress(TProgressStage stage, int percent) override;
+
+protected:
+    bool event(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // Creation, one concept per file.
+    void CreateActions();
+    void CreateMenus();
+    void CreateToolbars();
+    void CreatePopups();
+    void CreateLayout();
+    void CreateFramePanel();
+    void CreateThumbnailPanel();
+    QAction* AddAction(QMenu* menu, const QString& name, const QString& caption,
+                       const QString& shortcut = {});
+
+    void RefreshActions();
+    void RefreshStatusText();
+    void RefreshFrameList();
+    void SelectFrameItem(int index);
+    // Item sizes of the frame list from the frame size.
+    void ApplyFrameGeometry();
+    // The frame panel's width from the frame size, when the splitter
+    // follows it.
+    void FitFramePanel();
+    void ApplyToolbarStyle(bool normalStyle);
+    void PlaceToolbars(const std::vector<std::pair<int, int>>& positions);
+    void ApplyPanelSizes();
+    void UpdateDocumentPresence();
+    // New document windows take three quarters of the workspace, as the
+    // system places them; the ones opened before the main window had its
+    // size are placed again once it has.
+    void PlaceDocumentWindow(QMdiSubWindow* window);
+    void RebuildWindowMenu();
+    void OnSubWindowActivated(QMdiSubWindow* window);
+    void OnTabSelected(int index);
+    void OnTabHovered(int index);
+    void CloseHoveredTab();
+    void DeferredStartup();
+    void PlaceStartupLogo();
+    void ShowLogoFrame();
+    void TileDocuments(bool horizontally);
+    void ArrangeMinimized();
+    void InstallWarnings();
+    void UndoActiveDocument();
+
+    TAppServices services_;
+    std::unique_ptr<TEditorContext> context_;
+
+    std::map<std::string, QAction*> actions_;
+    QAction* actThumbs_ = nullptr;
+    QAction* actExplorer_ = nullptr;
+    QAction* actInspector_ = nullptr;
+    QAction* actAutosize_ = nullptr;
+    QAction* actAlignLeft_ = nullptr;
+    QAction* actAlignRight_ = nullptr;
+    QAction* actToolbar_[3] = {};
+    QAction* actPasteComments_ = nullptr;
+    QAction* actReverse_ = nullptr;
+    QAction* actHtmlCode_ = nullptr;
+    QAction* actTabClose_ = nullptr;
+    std::vector<QAction*> exportActions_;
+    std::map<int, QAction*> frameSizeActions_;
+    QActionGroup* frameSizeGroup_ = nullptr;
+    QMenu* mnuRecentFiles_ = nullptr;
+    QMenu* mnuWindow_ = nullptr;
+    std::vector<QAction*> windowListActions_;
+    QMenu* popRecentFiles_ = nullptr;
+    QMenu* popPlayAni_ = nullptr;
+    QMenu* popFrames_ = nullptr;
+    QMenu* popTab_ = nullptr;
+
+    QMainWindow* ctrlBar_ = nullptr;
+    QToolBar* toolbars_[3] = {};
+    QFrame* bevTop_ = nullptr;
+    QWidget* pnlMDITab_ = nullptr;
+    TDocumentTabs* tabMDI_ = nullptr;
+    QSplitter* hsp_ = nullptr;
+    QSplitter* vspLeft_ = nullptr;
+    QFrame* pnlAniFrames_ = nullptr;
+    QToolButton* btnPosFrames_ = nullptr;
+    TFLListBox* lbFrames_ = nullptr;
+    QMdiArea* mdiArea_ = nullptr;
+    QFrame* pnlThumbs_ = nullptr;
+    QToolButton* btnTVClose_ = nullptr;
+    QToolButton* btnCloseThumbs_ = nullptr;
+    QWidget* pnlSplash_ = nullptr;
+    QLabel* imgAni_ = nullptr;
+    TMainStatusBar* statusBar_ = nullptr;
+    QTimer* saveTimer_ = nullptr;
+
+    std::map<const TDocument*, QMdiSubWindow*> subWindows_;
+    std::map<const TDocument*, QAction*> playEntries_;
+    // While the context itself moves the activation, the MDI area's
+    // activation signal must not be fed back to it.
+    int contextActivating_ = 0;
+    bool destroying_ = false;
+    bool shownOnce_ = false;
+    int hoveredTab_ = -1;
+    std::string shownStatusText_;
+
+    // The logo and the player drawing it into logoBitmap_.
+    std::unique_ptr<TGIFImage> logo_;
+    std::unique_ptr<TBitmap> logoBitmap_;
+    std::unique_ptr<TCanvas> logoCanvas_;
+    QElapsedTimer logoShownFor_;
+    QBrush workspaceBrush_;
+
+    // Layout state, as loaded and as the commands change it.
+    bool startMaximized_ = true;
+    int frameItemHeight_ = 0;
+    int frameItemWidth_ = 0;
+    int framePanelWidth_ = 0;
+    bool framePanelRight_ = false;
+    bool autosizeSplitter_ = true;
+    int thumbnailSize_ = 75;
+    bool thumbnailsVisible_ = true;
+    int thumbnailPanelHeight_ = 0;
+    bool explorerVisible_ = true;
+    int explorerWidth_ = 0;
+    bool normalToolbarStyle_ = false;
+    // (left, top) of each toolbar in the dock, by tag, as loaded.
+    std::vector<std::pair<int, int>> toolbarPositions_;
+    bool inspectorReminder_ = false;
+    bool displayAnimation_ = true;
+    // Shared with the warning handler, which the All answer switches off.
+    std::shared_ptr<bool> warningsOn_;
+};
+
+} // namespace fl
