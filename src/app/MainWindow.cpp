@@ -128,7 +128,8 @@ void TfrmMain::OpenFileByType(const std::string& path)
                            FormatText(UnsupportedFileMessage, {path}), {TMsgDlgBtn::mbOK});
             return;
         }
-        context_->OpenDocument(path);
+        if (const TDocument* opened = context_->OpenDocument(path))
+            AddRecentFile(opened->FileName());
         return;
     }
     if (type == ftUnknown || type == ftAllFiles) {

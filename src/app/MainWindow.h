@@ -16,6 +16,7 @@
 
 #include "app/AppServices.h"
 #include "document/EditorWindows.h"
+#include "document/RecentFiles.h"
 
 class QAction;
 class QActionGroup;
@@ -73,6 +74,9 @@ public:
     // Opens a file as its type asks: a GIF as a document; anything the
     // editor does not know is refused with a message.
     void OpenFileByType(const std::string& path);
+    // Puts the path at the top of the recent files.
+    void AddRecentFile(const std::string& path);
+    const TRecentFiles& RecentFiles() const { return recentFiles_; }
 
     // The animated logo shown over the empty client area after start-up.
     void ShowStartupLogo();
@@ -175,6 +179,9 @@ private:
     void ArrangeMinimized();
     void InstallWarnings();
     void UndoActiveDocument();
+    void FillRecentFilesMenu(QMenu* menu);
+    void RecentFilesChanged();
+    void OpenRecentFile(const std::string& path);
 
     TAppServices services_;
     std::unique_ptr<TEditorContext> context_;
@@ -198,6 +205,7 @@ private:
     QMenu* mnuWindow_ = nullptr;
     std::vector<QAction*> windowListActions_;
     QMenu* popRecentFiles_ = nullptr;
+    TRecentFiles recentFiles_;
     QMenu* popPlayAni_ = nullptr;
     QMenu* popFrames_ = nullptr;
     QMenu* popTab_ = nullptr;

@@ -329,9 +329,15 @@ void TfrmMain::CreateToolbars()
     toolbars_[tbTagStandard]->addAction(actThumbs_);
     if (QWidget* button = toolbars_[tbTagStandard]->widgetForAction(actThumbs_))
         button->setObjectName("tbnThumb");
-    // The recent files' drop-down joins the Open button once they are kept.
+    // The Open button's drop-down is the recent-files menu again, made
+    // afresh each time it opens.
     popRecentFiles_ = new QMenu(this);
     popRecentFiles_->setObjectName("popRecentFiles");
+    connect(popRecentFiles_, &QMenu::aboutToShow, this, [this] { FillRecentFilesMenu(popRecentFiles_); });
+    if (auto* open = qobject_cast<QToolButton*>(toolbars_[tbTagStandard]->widgetForAction(Action("FileOpen")))) {
+        open->setMenu(popRecentFiles_);
+        open->setPopupMode(QToolButton::MenuButtonPopup);
+    }
 
     for (const char* name : {"FrameGlobalChange", "FrameAdd", "FrameDelete"})
         add(tbTagFrame, name);

@@ -131,6 +131,9 @@ void TfrmMain::LoadSettings()
     (sizeItem != frameSizeActions_.end() ? sizeItem->second : frameSizeActions_.at(160))->setChecked(true);
     ApplyFrameGeometry();
 
+    recentFiles_.Load(settings);
+    RecentFilesChanged();
+
     ApplyPaletteSettings(context_->Animation(), settings);
 }
 
@@ -186,6 +189,7 @@ void TfrmMain::SaveSettings()
     WriteIntegerSetting(settings, KeyExplorerWidth, explorerWidth_);
     WriteBoolSetting(settings, KeyExplorerVisible, explorerVisible_);
     WriteIntegerSetting(settings, KeyThumbnailSize, thumbnailSize_);
+    recentFiles_.Save(settings);
 }
 
 } // namespace fl

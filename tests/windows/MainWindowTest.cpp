@@ -93,6 +93,7 @@ private slots:
     void menusListTheirItems();
     void actionsCarryHints();
     void frameCommandsAndUndo();
+    void recentFilesKeepTheNewestTen();
 };
 
 void MainWindowTest::firstStartTakesTheDefaults()
@@ -868,6 +869,45 @@ void MainWindowTest::frameCommandsAndUndo()
     context.Animation().SaveToStream(restored);
     QCOMPARE(restored.Size(), original.Size());
     QVERIFY(std::memcmp(restored.Data(), original.Data(), size_t(original.Size())) == 0);
+}
+
+void MainWindowTest::recentFilesKeepTheNewestTen()
+{
+    TMainWindowRig rig;
+    TfrmMain& window = rig.Start();
+    std::vector<std::string> paths;
+    for (int i = 0; i < 11; ++i) {
+        paths.push_back(rig.File("recent" + std::to_string(i) + ".gif"));
+        WriteAnimation(paths.back(), 1);
+        window.OpenFileByType(paths.back());
+        rig.Settle();
+    }
+    QMenu* recent = Find<QMenu>(&window, "mnuRecentFiles");
+    QVERIFY(recent->menuAction()->isVisible());
+    QCOMPARE(recent->actions().size(), 10);
+    const std::string newest = window.Context().FindDocument(paths[10])->FileName();
+    QCOMPARE(recent->actions().front()->text(), QString::fromStdString("&0 " + newest));
+    QCOMPARE(recent->actions().front()->statusTip(), QStringLiteral("Opens this file"));
+
+    // An entry whose file went says so and leaves the list.
+    std::filesystem::remove(paths[1]);
+    const std::string gone = window.Context().FindDocument(paths[1])->FileName();
+    QAction* goneEntry = recent->actions().at(9);
+    QCOMPARE(goneEntry->text(), QString::fromStdString("&9 " + gone));
+    goneEntry->trigger();
+    rig.Settle();
+    QCOMPARE(rig.MessagesWith("Could not open " + gone + ". The file may have moved."), 1);
+    QCOMPARE(recent->actions().size(), 9);
+
+    QVERIFY(rig.Exit());
+    const std::vector<std::string> names = rig.settings.ValueNames("Settings\\MRU");
+    QCOMPARE(int(names.size()), 9);
+    QCOMPARE(rig.settings.ReadString("Settings\\MRU", "MRU0", ""), newest);
+
+    // The next start lists them again.
+    TfrmMain& again = rig.Start();
+    QCOMPARE(Find<QMenu>(&again, "mnuRecentFiles")->actions().size(), 9);
+    QCOMPARE(again.RecentFiles().Paths().front(), newest);
 }
 
 QTEST_MAIN(MainWindowTest)
