@@ -112,7 +112,6 @@ void TfrmMain::CreateLayout()
 
     pnlSplash_ = new QWidget(mdiArea_);
     pnlSplash_->setObjectName("pnlSplash");
-    pnlSplash_->setCursor(DragCursor());
     pnlSplash_->hide();
     imgAni_ = new QLabel(this);
     imgAni_->setObjectName("imgAni");
@@ -160,7 +159,6 @@ void TfrmMain::CreateFramePanel()
 
     lbFrames_ = new TFLListBox(pnlAniFrames_);
     lbFrames_->setObjectName("lbFrames");
-    lbFrames_->setCursor(DragCursor());
     lbFrames_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(lbFrames_, &QWidget::customContextMenuRequested, this, [this](const QPoint& position) {
         popFrames_->popup(lbFrames_->viewport()->mapToGlobal(position));

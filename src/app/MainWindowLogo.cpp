@@ -8,7 +8,6 @@
 #include <QPixmap>
 #include <cstdlib>
 
-#include "app/AppIcons.h"
 #include "app/BitmapImage.h"
 #include "app/MainWindow.h"
 #include "color/LibraryResources.h"
@@ -51,7 +50,6 @@ void TfrmMain::ShowStartupLogo()
     mdiArea_->setBackground(Qt::white);
     imgAni_->setParent(pnlSplash_);
     imgAni_->setFixedSize(logo_->Width(), logo_->Height());
-    imgAni_->setCursor(DragCursor());
     PlaceStartupLogo();
     ShowLogoFrame();
     imgAni_->show();
