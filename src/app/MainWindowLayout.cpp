@@ -12,6 +12,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QPainter>
 #include <QSplitter>
 #include <QToolBar>
 #include <QToolButton>
@@ -21,6 +22,7 @@
 #include "app/AppIcons.h"
 #include "app/DocumentTabs.h"
 #include "app/FLListBox.h"
+#include "app/FrameCard.h"
 #include "app/MainStatusBar.h"
 #include "app/MainWindow.h"
 #include "document/Document.h"
@@ -167,6 +169,24 @@ void TfrmMain::CreateFramePanel()
         if (row >= 0)
             context_->ShowFrame(row);
     });
+    // Frame cards from the context's frame list.
+    lbFrames_->OnDrawItem = [this](QPainter& painter, int index, const QRect& rect, bool selected, bool) {
+        const TFrameListModel& frames = context_->Frames();
+        if (index >= 0 && index < frames.Count())
+            DrawFrameListItem(painter, rect, *lbFrames_, frames.Item(index), index, context_->Values().FrameSize,
+                              selected, painter.pen().color());
+    };
+    // A right click shows the frame before the popup opens.
+    connect(lbFrames_, &TFLListBox::RightPressed, this, [this](int index) { context_->ShowFrame(index); });
+    // Reordering by dragging within the list; queued, as the drop runs inside
+    // the drag's own event loop.
+    connect(
+        lbFrames_, &TFLListBox::ItemMoveRequested, this,
+        [this](int from, int to) {
+            if (TDocument* document = context_->ActiveDocument())
+                document->MoveFrame(from, to);
+        },
+        Qt::QueuedConnection);
     layout->addWidget(lbFrames_, 1);
 }
 
@@ -276,6 +296,7 @@ void TfrmMain::ApplyFrameGeometry()
     frameItemHeight_ = size + 65;
     frameItemWidth_ = size + 26;
     lbFrames_->SetCurrentWidth(frameItemWidth_);
+    lbFrames_->SetItemHeight(frameItemHeight_);
     for (int i = 0; i < lbFrames_->count(); ++i)
         lbFrames_->item(i)->setSizeHint(QSize(frameItemWidth_, frameItemHeight_));
 }
