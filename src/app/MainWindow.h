@@ -78,6 +78,18 @@ public:
     void AddRecentFile(const std::string& path);
     const TRecentFiles& RecentFiles() const { return recentFiles_; }
 
+    // The file commands.
+    void FileSave();
+    void FileSaveAs();
+    void FileSaveAll();
+    void FileClose();
+    // Answers false when a document refused to close.
+    bool FileCloseAll();
+    // Where Save writes a document of the sample folder: the "working"
+    // folder beside it, with a number added when the name is taken there.
+    // Empty for documents elsewhere.
+    std::string SampleFolderRedirect(const std::string& fileName) const;
+
     // The animated logo shown over the empty client area after start-up.
     void ShowStartupLogo();
     void HideStartupLogo();
@@ -182,6 +194,10 @@ private:
     void FillRecentFilesMenu(QMenu* menu);
     void RecentFilesChanged();
     void OpenRecentFile(const std::string& path);
+    bool NoDocumentToSave();
+    void SaveModified(TDocument& document);
+    void RememberSaved(const TDocument& document);
+    std::vector<TDocument*> DocumentsInWindowOrder() const;
 
     TAppServices services_;
     std::unique_ptr<TEditorContext> context_;

@@ -73,6 +73,12 @@ void TfrmMain::CreateActions()
     connect(Action("WindowPrevDoc"), &QAction::triggered, this,
             [this] { mdiArea_->activatePreviousSubWindow(); });
 
+    connect(Action("FileSave"), &QAction::triggered, this, [this] { FileSave(); });
+    connect(Action("FileSaveAs"), &QAction::triggered, this, [this] { FileSaveAs(); });
+    connect(Action("FileSaveAll"), &QAction::triggered, this, [this] { FileSaveAll(); });
+    connect(Action("FileClose"), &QAction::triggered, this, [this] { FileClose(); });
+    connect(Action("FileCloseAll"), &QAction::triggered, this, [this] { FileCloseAll(); });
+
     // The edits whose logic the document holds.
     connect(Action("EditUndo"), &QAction::triggered, this, [this] { UndoActiveDocument(); });
     connect(Action("FrameDelete"), &QAction::triggered, this, [this] {

@@ -58,6 +58,10 @@ public:
     // Writes the active animation to the file, after the compatibility
     // question. Answers whether it was written.
     bool SaveDocument();
+    // Writes the document to another file, after the compatibility
+    // question; only once it is written does the document become that
+    // file, saved. A failure leaves everything as it was.
+    bool SaveDocumentAs(const std::string& path) { return SaveTo(path); }
     // Records an edit about to be made (the kinds and actions of
     // document/Command.h).
     void AddCommand(TCommandKind kind, TActionType action, int colorIndex, int extra, int frameIndex,

@@ -94,6 +94,10 @@ private slots:
     void actionsCarryHints();
     void frameCommandsAndUndo();
     void recentFilesKeepTheNewestTen();
+    void saveKeepsTheSampleFolderClean();
+    void saveAllWritesEveryModifiedDocument();
+    void closeAllStopsAtARefusingDocument();
+    void frameListDrawsCardsAndReorders();
 };
 
 void MainWindowTest::firstStartTakesTheDefaults()
@@ -908,6 +912,128 @@ void MainWindowTest::recentFilesKeepTheNewestTen()
     TfrmMain& again = rig.Start();
     QCOMPARE(Find<QMenu>(&again, "mnuRecentFiles")->actions().size(), 9);
     QCOMPARE(again.RecentFiles().Paths().front(), newest);
+}
+
+void MainWindowTest::saveKeepsTheSampleFolderClean()
+{
+    TMainWindowRig rig;
+    TfrmMain& window = rig.Start();
+    namespace fs = std::filesystem;
+    const fs::path program(rig.programFolder);
+    fs::create_directories(program / "Images");
+    fs::create_directories(program / "working");
+    const std::string sample = (program / "Images" / "sample.gif").string();
+    WriteAnimation(sample, 3);
+    WriteAnimation((program / "working" / "sample.gif").string(), 1); // already taken
+    const auto sampleBytes = FileBytesOf(sample);
+
+    window.OpenFileByType(sample);
+    rig.Settle();
+    TDocument* document = window.Context().ActiveDocument();
+    QVERIFY(document);
+    document->DeleteFrame(0);
+    rig.settings.WriteInteger("Settings", "Compatibility", 7);
+    window.Action("FileSave")->trigger();
+
+    QCOMPARE(FileBytesOf(sample), sampleBytes);
+    const fs::path saved(document->FileName());
+    QCOMPARE(saved.parent_path(), program / "working");
+    QVERIFY(saved.filename() != "sample.gif");
+    QVERIFY(saved.filename().string().rfind("sample", 0) == 0);
+    QCOMPARE(saved.extension().string(), std::string(".gif"));
+    QVERIFY(!document->Modified());
+    QVERIFY(fs::exists(saved));
+    QCOMPARE(window.RecentFiles().Paths().front(), document->FileName());
+    QCOMPARE(window.SampleFolderRedirect(rig.File("elsewhere.gif")), std::string());
+}
+
+void MainWindowTest::saveAllWritesEveryModifiedDocument()
+{
+    TMainWindowRig rig;
+    TfrmMain& window = rig.Start();
+    rig.settings.WriteInteger("Settings", "Compatibility", 7);
+    std::vector<std::string> paths;
+    for (int i = 0; i < 3; ++i) {
+        paths.push_back(rig.File("all" + std::to_string(i) + ".gif"));
+        WriteAnimation(paths.back(), 3);
+        window.OpenFileByType(paths.back());
+        rig.Settle();
+        if (i != 1)
+            window.Context().ActiveDocument()->DeleteFrame(0);
+    }
+    QVERIFY(window.Action("FileSaveAll")->isEnabled());
+    window.Action("FileSaveAll")->trigger();
+    rig.Settle();
+    QCOMPARE(FramesIn(paths[0]), 2);
+    QCOMPARE(FramesIn(paths[1]), 3);
+    QCOMPARE(FramesIn(paths[2]), 2);
+    QVERIFY(!window.Context().AnyDocumentModified());
+    QCOMPARE(window.Context().ActiveDocument()->FileName(),
+             window.Context().FindDocument(paths[2])->FileName());
+    // Nothing asked (the missing logo library aside), nothing failed.
+    QCOMPARE(rig.MessagesWith("Error"), 0);
+    QCOMPARE(rig.MessagesWith("Would you like"), 0);
+    QVERIFY(rig.dialogs.Requests().empty());
+}
+
+void MainWindowTest::closeAllStopsAtARefusingDocument()
+{
+    TMainWindowRig rig;
+    TfrmMain& window = rig.Start();
+    for (int i = 0; i < 3; ++i) {
+        const std::string path = rig.File("close" + std::to_string(i) + ".gif");
+        WriteAnimation(path, 2);
+        window.OpenFileByType(path);
+        rig.Settle();
+    }
+    TDocument* first = window.Context().FindDocument(rig.File("close0.gif"));
+    TDocument* middle = window.Context().FindDocument(rig.File("close1.gif"));
+    window.Context().ActivateDocument(*middle);
+    middle->DeleteFrame(0);
+    rig.messages.QueueAnswer(mrCancel);
+    QVERIFY(!window.FileCloseAll());
+    rig.Settle();
+    // The last one closed, the middle one refused.
+    QCOMPARE(window.Context().DocumentCount(), 2);
+    QVERIFY(window.Context().IsOpen(first));
+    QVERIFY(window.Context().IsOpen(middle));
+    QVERIFY(middle->Modified());
+
+    rig.messages.QueueAnswer(mrNo);
+    QVERIFY(window.FileCloseAll());
+    rig.Settle();
+    QCOMPARE(window.Context().DocumentCount(), 0);
+    QVERIFY(!window.Action("FileCloseAll")->isEnabled());
+}
+
+void MainWindowTest::frameListDrawsCardsAndReorders()
+{
+    TMainWindowRig rig;
+    TfrmMain& window = rig.Start();
+    const std::string path = rig.File("cards.gif");
+    WriteAnimation(path, 4, 30, 20);
+    window.OpenFileByType(path);
+    rig.Settle();
+    auto* list = Find<TFLListBox>(&window, "lbFrames");
+    QCOMPARE(list->count(), 4);
+    QCOMPARE(list->visualItemRect(list->item(1)).height(), 225);
+
+    // Dragging card 3 onto card 0 makes it the first frame.
+    list->setCurrentRow(3);
+    rig.Settle();
+    const TGIFSubImage* moved = window.Context().Animation().Frames[3];
+    emit list->ItemMoveRequested(3, 0);
+    rig.Settle();
+    QCOMPARE(window.Context().Animation().Frames[0], moved);
+    QCOMPARE(list->currentRow(), 0);
+    QVERIFY(!window.Action("FrameMoveBegin")->isEnabled());
+    QVERIFY(!window.Action("FrameMoveUp")->isEnabled());
+    QCOMPARE(window.Action("EditUndo")->text(), QStringLiteral("&Undo Move Frame"));
+
+    // A right click shows the card's frame before the popup.
+    emit list->RightPressed(2);
+    QCOMPARE(window.Context().Frames().Selected(), 2);
+    QCOMPARE(window.Context().ActiveDocument()->FrameToSelect, 2);
 }
 
 QTEST_MAIN(MainWindowTest)

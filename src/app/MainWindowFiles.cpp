@@ -1,0 +1,167 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Writing documents back and closing them: Save (with the sample folder
+// kept clean), Save As, Save All in window order, Close and Close All.
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <algorithm>
+#include <filesystem>
+#include <random>
+#include <system_error>
+
+#include "app/DocumentTabs.h"
+#include "app/MDIChild.h"
+#include "app/MainWindow.h"
+#include "document/Document.h"
+#include "document/EditorContext.h"
+#include "platform/MessageService.h"
+
+namespace fl {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Folders compared as the system compares them here: by their full path,
+// without regard to case (as on the platform the program comes from).
+std::string LowerCase(std::string text)
+{
+    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+    return text;
+}
+
+bool SameFolder(const fs::path& a, const fs::path& b)
+{
+    return LowerCase(a.lexically_normal().string()) == LowerCase(b.lexically_normal().string());
+}
+
+} // namespace
+
+std::string TfrmMain::SampleFolderRedirect(const std::string& fileName) const
+{
+    const fs::path file(fileName);
+    const fs::path programFolder(services_.ProgramFolder);
+    if (!SameFolder(file.parent_path(), programFolder / "Images"))
+        return {};
+    const fs::path working = programFolder / "working";
+    std::error_code error;
+    fs::create_directories(working, error);
+    fs::path target = working / file.filename();
+    // An existing file there is never overwritten: the name gets a number.
+    std::mt19937 random(static_cast<unsigned>(std::random_device{}()));
+    std::uniform_int_distribution<int> number(0, 99);
+    for (int attempt = 0; fs::exists(target, error) && attempt < 1000; ++attempt)
+        target = working / (file.stem().string() + std::to_string(number(random)) + ".gif");
+    return target.string();
+}
+
+bool TfrmMain::NoDocumentToSave()
+{
+    if (context_->ActiveDocument())
+        return false;
+    for (const char* name : {"FileSave", "FileSaveAs", "FileSaveAll"})
+        context_->Actions().SetEnabled(name, false);
+    context_->PublishStates();
+    return true;
+}
+
+void TfrmMain::FileSave()
+{
+    if (NoDocumentToSave())
+        return;
+    TDocument& document = *context_->ActiveDocument();
+    PausePreview();
+    // The sample animations stay as shipped: a document opened from the
+    // sample folder is saved into the "working" folder beside it.
+    const std::string redirected = document.Untitled() ? std::string() : SampleFolderRedirect(document.FileName());
+    if (!redirected.empty())
+        document.SaveDocumentAs(redirected);
+    else
+        document.QuerySave(false, true);
+    RememberSaved(document);
+}
+
+void TfrmMain::FileSaveAs()
+{
+    if (NoDocumentToSave())
+        return;
+    TDocument& document = *context_->ActiveDocument();
+    document.QuerySave(true, true);
+    RememberSaved(document);
+    const int selected = context_->Frames().Selected();
+    if (selected >= 0)
+        context_->ShowFrame(selected);
+}
+
+void TfrmMain::SaveModified(TDocument& document)
+{
+    if (!document.Modified())
+        return;
+    // An existing file is written without asking; an untitled document asks
+    // first and then shows the save dialog.
+    document.QuerySave(false, document.FileExists());
+    RememberSaved(document);
+}
+
+void TfrmMain::FileSaveAll()
+{
+    if (NoDocumentToSave())
+        return;
+    PausePreview();
+    TDocument* remembered = context_->ActiveDocument();
+    TBusyCursor busy(services_.Messages);
+    SaveModified(*remembered);
+
+    Progress(TProgressStage::Starting, 0);
+    const std::vector<TDocument*> documents = DocumentsInWindowOrder();
+    for (size_t i = 0; i < documents.size(); ++i) {
+        TDocument* document = documents[i];
+        // A document may have gone meanwhile (its file vanished on reload).
+        if (document == remembered || !context_->IsOpen(document) || !document->Modified())
+            continue;
+        Progress(TProgressStage::Running, static_cast<int>((i + 1) * 100 / documents.size()));
+        context_->ActivateDocument(*document);
+        if (context_->IsOpen(document))
+            SaveModified(*document);
+    }
+    Progress(TProgressStage::Ending, 0);
+    if (context_->IsOpen(remembered))
+        context_->ActivateDocument(*remembered);
+}
+
+void TfrmMain::FileClose()
+{
+    if (TDocument* document = context_->ActiveDocument())
+        context_->CloseDocument(*document, true);
+}
+
+bool TfrmMain::FileCloseAll()
+{
+    // The last in window order is asked first; one that refuses keeps
+    // itself and the ones before it open.
+    std::vector<TDocument*> documents = DocumentsInWindowOrder();
+    for (auto document = documents.rbegin(); document != documents.rend(); ++document) {
+        if (!context_->IsOpen(*document))
+            continue;
+        if (!context_->CloseDocument(**document, true))
+            return false;
+    }
+    return true;
+}
+
+void TfrmMain::RememberSaved(const TDocument& document)
+{
+    // An untitled document that was not saved has no file to remember.
+    if (!document.Untitled())
+        AddRecentFile(document.FileName());
+}
+
+std::vector<TDocument*> TfrmMain::DocumentsInWindowOrder() const
+{
+    std::vector<TDocument*> documents;
+    for (QMdiSubWindow* window : mdiArea_->subWindowList(QMdiArea::CreationOrder))
+        if (auto* child = qobject_cast<TMDIChild*>(window->widget()))
+            documents.push_back(&child->Document());
+    return documents;
+}
+
+} // namespace fl
