@@ -4,6 +4,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <random>
 #include <system_error>
