@@ -79,6 +79,7 @@ public:
     const TRecentFiles& RecentFiles() const { return recentFiles_; }
 
     // The file commands.
+    void FileOpen();
     void FileSave();
     void FileSaveAs();
     void FileSaveAll();

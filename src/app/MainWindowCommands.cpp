@@ -73,6 +73,7 @@ void TfrmMain::CreateActions()
     connect(Action("WindowPrevDoc"), &QAction::triggered, this,
             [this] { mdiArea_->activatePreviousSubWindow(); });
 
+    connect(Action("FileOpen"), &QAction::triggered, this, [this] { FileOpen(); });
     connect(Action("FileSave"), &QAction::triggered, this, [this] { FileSave(); });
     connect(Action("FileSaveAs"), &QAction::triggered, this, [this] { FileSaveAs(); });
     connect(Action("FileSaveAll"), &QAction::triggered, this, [this] { FileSaveAll(); });

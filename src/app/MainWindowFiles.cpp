@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Writing documents back and closing them: Save (with the sample folder
-// kept clean), Save As, Save All in window order, Close and Close All.
+// Opening documents through the open dialog, writing them back and closing
+// them: Open, Save (with the sample folder kept clean), Save As, Save All in
+// window order, Close and Close All.
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <algorithm>
@@ -14,6 +15,7 @@
 #include "app/MainWindow.h"
 #include "document/Document.h"
 #include "document/EditorContext.h"
+#include "platform/FileDialogService.h"
 #include "platform/MessageService.h"
 
 namespace fl {
@@ -21,6 +23,8 @@ namespace fl {
 namespace {
 
 namespace fs = std::filesystem;
+
+constexpr const char* OpenDialogFilter = "GIF Images (*.gif)|*.gif";
 
 // Folders compared as the system compares them here: by their full path,
 // without regard to case (as on the platform the program comes from).
@@ -63,6 +67,22 @@ bool TfrmMain::NoDocumentToSave()
         context_->Actions().SetEnabled(name, false);
     context_->PublishStates();
     return true;
+}
+
+void TfrmMain::FileOpen()
+{
+    HideStartupLogo();
+    TFileDialogRequest request;
+    request.Kind = TFileDialogKind::Open;
+    request.Filter = OpenDialogFilter;
+    request.InitialDir = context_->Values().InitialDir;
+    request.MultiSelect = true;
+    const TFileDialogAnswer answer = services_.Dialogs.Run(request);
+    if (!answer.Accepted || answer.Files.empty())
+        return;
+    for (const std::string& file : answer.Files)
+        OpenFileByType(file);
+    context_->Values().InitialDir = fs::path(answer.Files.front()).parent_path().string();
 }
 
 void TfrmMain::FileSave()

@@ -98,6 +98,7 @@ private slots:
     void saveAllWritesEveryModifiedDocument();
     void closeAllStopsAtARefusingDocument();
     void frameListDrawsCardsAndReorders();
+    void openDialogOpensEveryChosenFile();
 };
 
 void MainWindowTest::firstStartTakesTheDefaults()
@@ -1034,6 +1035,40 @@ void MainWindowTest::frameListDrawsCardsAndReorders()
     emit list->RightPressed(2);
     QCOMPARE(window.Context().Frames().Selected(), 2);
     QCOMPARE(window.Context().ActiveDocument()->FrameToSelect, 2);
+}
+
+void MainWindowTest::openDialogOpensEveryChosenFile()
+{
+    TMainWindowRig rig;
+    TfrmMain& window = rig.Start();
+    const std::string first = rig.File("first.gif");
+    const std::string second = rig.File("second.gif");
+    WriteAnimation(first, 2);
+    WriteAnimation(second, 3);
+
+    rig.dialogs.QueueCancel();
+    window.Action("FileOpen")->trigger();
+    QCOMPARE(window.Context().DocumentCount(), 0);
+
+    rig.dialogs.QueueFiles({first, second});
+    window.Action("FileOpen")->trigger();
+    rig.Settle();
+    const TFileDialogRequest& request = rig.dialogs.Requests().back();
+    QVERIFY(request.Kind == TFileDialogKind::Open);
+    QVERIFY(request.MultiSelect);
+    QCOMPARE(request.Filter, std::string("GIF Images (*.gif)|*.gif"));
+    QCOMPARE(window.Context().DocumentCount(), 2);
+    QCOMPARE(window.Context().ActiveDocument(), window.Context().FindDocument(second));
+    QCOMPARE(window.Context().Animation().Frames.Count(), 3);
+    QCOMPARE(window.Context().Values().InitialDir, std::filesystem::path(first).parent_path().string());
+
+    // Opening an open file again only brings it to front.
+    rig.dialogs.QueueFiles({first});
+    window.Action("FileOpen")->trigger();
+    rig.Settle();
+    QCOMPARE(window.Context().DocumentCount(), 2);
+    QCOMPARE(window.Context().ActiveDocument(), window.Context().FindDocument(first));
+    QCOMPARE(window.Context().Animation().Frames.Count(), 2);
 }
 
 QTEST_MAIN(MainWindowTest)
