@@ -8,7 +8,6 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -19,6 +18,7 @@
 #include "document/RecordingWindows.h"
 #include "platform/FileDialogService.h"
 #include "platform/Stream.h"
+#include "support/GifFileChecks.h"
 
 namespace fl::test {
 
@@ -28,24 +28,6 @@ inline std::vector<uint8_t> GifBytes(TGIFImage& image)
     image.SaveToStream(stream);
     const auto* data = static_cast<const uint8_t*>(stream.Data());
     return {data, data + stream.Size()};
-}
-
-inline std::vector<uint8_t> FileBytes(const std::string& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-}
-
-// Frame count of a GIF file, -1 when it cannot be read.
-inline int FramesInFile(const std::string& path)
-{
-    try {
-        TGIFImage image;
-        image.LoadFromFile(path);
-        return image.Frames.Count();
-    } catch (const std::exception&) {
-        return -1;
-    }
 }
 
 class EditorFixture : public testing::Test {

@@ -8,8 +8,6 @@
 #include <QTemporaryDir>
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -24,6 +22,7 @@
 #include "platform/MessageService.h"
 #include "platform/SettingsStore.h"
 #include "platform/ShellService.h"
+#include "support/GifFileChecks.h"
 
 namespace fl::test {
 
@@ -42,25 +41,6 @@ inline void WriteAnimation(const std::string& path, int frames, int width = 6, i
         image.AddFrame(std::move(frame));
     }
     image.SaveToFile(path);
-}
-
-// A file's bytes; empty when it cannot be read.
-inline std::vector<char> FileBytesOf(const std::string& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-}
-
-// Frames of a GIF file, -1 when it cannot be read.
-inline int FramesIn(const std::string& path)
-{
-    try {
-        TGIFImage image;
-        image.LoadFromFile(path);
-        return image.Frames.Count();
-    } catch (const std::exception&) {
-        return -1;
-    }
 }
 
 class TMainWindowRig {

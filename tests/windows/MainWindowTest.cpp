@@ -926,7 +926,7 @@ void MainWindowTest::saveKeepsTheSampleFolderClean()
     const std::string sample = (program / "Images" / "sample.gif").string();
     WriteAnimation(sample, 3);
     WriteAnimation((program / "working" / "sample.gif").string(), 1); // already taken
-    const auto sampleBytes = FileBytesOf(sample);
+    const auto sampleBytes = FileBytes(sample);
 
     window.OpenFileByType(sample);
     rig.Settle();
@@ -936,7 +936,7 @@ void MainWindowTest::saveKeepsTheSampleFolderClean()
     rig.settings.WriteInteger("Settings", "Compatibility", 7);
     window.Action("FileSave")->trigger();
 
-    QCOMPARE(FileBytesOf(sample), sampleBytes);
+    QCOMPARE(FileBytes(sample), sampleBytes);
     const fs::path saved(document->FileName());
     QCOMPARE(saved.parent_path(), program / "working");
     QVERIFY(saved.filename() != "sample.gif");
@@ -965,9 +965,9 @@ void MainWindowTest::saveAllWritesEveryModifiedDocument()
     QVERIFY(window.Action("FileSaveAll")->isEnabled());
     window.Action("FileSaveAll")->trigger();
     rig.Settle();
-    QCOMPARE(FramesIn(paths[0]), 2);
-    QCOMPARE(FramesIn(paths[1]), 3);
-    QCOMPARE(FramesIn(paths[2]), 2);
+    QCOMPARE(FramesInFile(paths[0]), 2);
+    QCOMPARE(FramesInFile(paths[1]), 3);
+    QCOMPARE(FramesInFile(paths[2]), 2);
     QVERIFY(!window.Context().AnyDocumentModified());
     QCOMPARE(window.Context().ActiveDocument()->FileName(),
              window.Context().FindDocument(paths[2])->FileName());
