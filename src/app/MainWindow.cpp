@@ -376,15 +376,6 @@ void TfrmMain::OnSubWindowActivated(QMdiSubWindow* window)
     context_->DocumentActivated(*document);
 }
 
-void TfrmMain::PausePreview()
-{
-    // The preview is not part of the window yet: nothing plays.
-}
-
-void TfrmMain::StopPreview()
-{
-}
-
 void TfrmMain::StartSaveTimer()
 {
     saveTimer_->start();

@@ -91,6 +91,16 @@ public:
     // Empty for documents elsewhere.
     std::string SampleFolderRedirect(const std::string& fileName) const;
 
+    // Playback of the active animation in its document window (the
+    // preview); see MainWindowPlay.cpp.
+    void AnimationPlay();
+    // Ends a running preview and drops its copy of the animation.
+    void AnimationPause();
+    void StopPlayback(bool release);
+    bool PreviewRunning() const;
+    // The play menu: brings the document to front and plays it.
+    void PlayDocument(TDocument& document);
+
     // The animated logo shown over the empty client area after start-up.
     void ShowStartupLogo();
     void HideStartupLogo();
@@ -255,6 +265,12 @@ private:
     bool shownOnce_ = false;
     int hoveredTab_ = -1;
     std::string shownStatusText_;
+
+    // The preview: a private copy of the active animation and the bitmap
+    // its player draws into (shown by imgAni_ over the frame panel).
+    std::unique_ptr<TGIFImage> preview_;
+    std::unique_ptr<TBitmap> previewBitmap_;
+    std::unique_ptr<TCanvas> previewCanvas_;
 
     // The logo and the player drawing it into logoBitmap_.
     std::unique_ptr<TGIFImage> logo_;

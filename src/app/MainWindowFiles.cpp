@@ -77,6 +77,7 @@ void TfrmMain::FileOpen()
     request.Filter = OpenDialogFilter;
     request.InitialDir = context_->Values().InitialDir;
     request.MultiSelect = true;
+    request.Preview = true;
     const TFileDialogAnswer answer = services_.Dialogs.Run(request);
     if (!answer.Accepted || answer.Files.empty())
         return;

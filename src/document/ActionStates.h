@@ -42,6 +42,7 @@ inline constexpr const char* ActFileSaveAll = "FileSaveAll";
 inline constexpr const char* ActEditUndo = "EditUndo";
 inline constexpr const char* ActEditCut = "EditCut";
 inline constexpr const char* ActEditCopy = "EditCopy";
+inline constexpr const char* ActEditPaste = "EditPaste";
 inline constexpr const char* ActFrameDelete = "FrameDelete";
 inline constexpr const char* ActFrameMoveBegin = "FrameMoveBegin";
 inline constexpr const char* ActFrameMoveEnd = "FrameMoveEnd";

@@ -9,6 +9,7 @@
 #include "color/FrameSettings.h"
 #include "document/Document.h"
 #include "document/EditorWindows.h"
+#include "platform/Clipboard.h"
 #include "platform/MessageService.h"
 #include "platform/SettingsKeys.h"
 
@@ -222,6 +223,15 @@ void TEditorContext::RemoveDocument(TDocument& document)
         ActivateDocument(*documents_.back());
 }
 
+bool TEditorContext::PasteAvailable() const
+{
+    if (clipboard_ && clipboard_->HasFormat(ClipboardFormatBitmap))
+        return true;
+    std::error_code error;
+    return !values_.ClipboardFile.empty() &&
+           std::filesystem::is_regular_file(std::filesystem::path(values_.ClipboardFile), error);
+}
+
 bool TEditorContext::ShowFrame(int index)
 {
     if (!active_ || index < 0 || index >= frameList_.Count())
@@ -233,6 +243,7 @@ bool TEditorContext::ShowFrame(int index)
     actions_.SetEnabled(ActFrameDelete, true);
     actions_.SetEnabled(ActEditCut, true);
     actions_.SetEnabled(ActEditCopy, true);
+    actions_.SetEnabled(ActEditPaste, PasteAvailable());
     actions_.EnableMoves(index, frameList_.Count());
     actions_.EnableDocumentActions(true);
     PublishStates();

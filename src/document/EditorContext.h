@@ -17,6 +17,7 @@
 
 namespace fl {
 
+class TClipboard;
 class TDocument;
 class TEditorWindows;
 class TFileDialogService;
@@ -48,6 +49,11 @@ public:
     void ActiveDocumentChanged() override;
 
     void SetImageReader(TImageFileReader* reader) { imageReader_ = reader; }
+    // The system clipboard Paste reads; none means only the clipboard file.
+    void SetClipboard(TClipboard* clipboard) { clipboard_ = clipboard; }
+    // Whether Paste has something: a bitmap on the clipboard, or the file
+    // the last Copy wrote.
+    bool PasteAvailable() const;
     TFileDialogService& Dialogs() { return dialogs_; }
     TEditorWindows& Windows() { return windows_; }
     // The active animation, also while no document is open (then empty).
@@ -132,6 +138,7 @@ private:
     TSettingsStore& settings_;
     TEditorWindows& windows_;
     TImageFileReader* imageReader_ = nullptr;
+    TClipboard* clipboard_ = nullptr;
 
     TGIFImage animation_;
     TFrameListModel frameList_;

@@ -26,6 +26,9 @@ struct TProgramValues {
     uint32_t FrameTransparentColor = 0xFFFFFF;
     // Where the open and save dialogs start.
     std::string InitialDir;
+    // Where Copy leaves the frame it copied ("~FL" file in the temporary
+    // folder); empty until a frame was copied.
+    std::string ClipboardFile;
     // Number of the next "Untitled%d.gif".
     int NextUntitled = 1;
 

@@ -24,6 +24,9 @@ struct TFileDialogRequest {
     // Added to a typed name that has no extension, without the dot.
     std::string DefaultExt;
     bool MultiSelect = false;
+    // The open dialog shows a preview of the selected image beside its
+    // file list (unless the user switched that off).
+    bool Preview = false;
 };
 
 struct TFileDialogAnswer {
