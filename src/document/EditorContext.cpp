@@ -15,30 +15,25 @@
 
 namespace fl {
 
-namespace {
-
-constexpr const char* FrameCaption = "Frame";
-
-std::string FullPath(const std::string& path)
+std::string TEditorContext::FullPath(const std::string& path)
 {
     std::error_code error;
     const auto full = std::filesystem::absolute(std::filesystem::path(path), error);
     return error ? path : full.lexically_normal().string();
 }
 
-// A frame's picture for its list item; a frame that cannot be drawn gets
-// an empty one rather than stopping the whole list.
-TBitmap FramePicture(TGIFSubImage& frame)
+const TBitmap& TEditorContext::FramePicture(TGIFSubImage& frame)
 {
+    // A frame that cannot be drawn gets an empty picture rather than
+    // stopping the whole list.
+    static const TBitmap none;
     try {
         if (const TBitmap* rendering = frame.RenderBitmap())
             return *rendering;
     } catch (const std::exception&) {
     }
-    return TBitmap();
+    return none;
 }
-
-} // namespace
 
 TEditorContext::TEditorContext(TMessageService& messages, TFileDialogService& dialogs, TSettingsStore& settings,
                                TEditorWindows& windows)
@@ -72,7 +67,7 @@ void TEditorContext::OpenAsNewDocument(const std::string& path)
 {
     if (active_)
         windows_.BringToFront(*active_);
-    OpenDocument(path);
+    OpenAnimationFile(path);
 }
 
 int TEditorContext::AskInsertPosition()
@@ -99,7 +94,7 @@ bool TEditorContext::InsertBitmapAsFrame(const TBitmap& bitmap, int index, const
         return false;
     }
     frameList_.BeginUpdate();
-    frameList_.InsertItem(index, FrameCaption, FramePicture(*inserted));
+    frameList_.InsertItem(index, FrameItemCaption, FramePicture(*inserted));
     frameList_.EndUpdate();
     document->AddCommand(ckFrame, atAdded, 0, -1, index, undoName);
     document->MarkModified(true);
@@ -179,13 +174,6 @@ TDocument& TEditorContext::NewDocument()
     return AddDocument(name, true);
 }
 
-TDocument* TEditorContext::OpenDocument(const std::string& path)
-{
-    TDocument& document = AddDocument(path, false);
-    LoadActiveDocument(document.FileName());
-    return IsOpen(&document) ? &document : nullptr;
-}
-
 bool TEditorContext::CloseDocument(TDocument& document, bool ask)
 {
     if (ask && !document.QuerySave(false, false))
@@ -257,7 +245,7 @@ void TEditorContext::FillFrameList()
     for (int i = 0; i < animation_.Frames.Count(); ++i) {
         TGIFSubImage& frame = *animation_.Frames[i];
         if (!frame.IsEmpty())
-            frameList_.AddItem(FrameCaption, FramePicture(frame));
+            frameList_.AddItem(FrameItemCaption, FramePicture(frame));
     }
     frameList_.EndUpdate();
 }

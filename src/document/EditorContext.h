@@ -5,6 +5,7 @@
 // one and shows what it holds; tests drive it with scripted services.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "document/ActionStates.h"
 #include "document/FrameListModel.h"
 #include "document/ProgramValues.h"
+#include "document/RecentFiles.h"
 #include "gif/GIFImage.h"
 
 namespace fl {
@@ -27,6 +29,12 @@ inline constexpr const char* MovedFileMessage =
     "The file %s has either moved or cannot be opened. Existing changes will be lost. GIF Empty: %s, "
     "Load Error: %s.";
 inline constexpr const char* SaveDialogFilter = "GIF Images (*.gif)|*.gif";
+inline constexpr const char* UndecodableFileMessage = "Unable to decode %s. The file is could be corrupt.";
+inline constexpr const char* AviImportFailedMessage = "Error importing %s to GIF.";
+
+// Fills an empty animation from a video file; throws with a readable
+// message when it cannot (what was converted until then stays).
+using TAviImporter = std::function<void(TGIFImage& image, const std::string& path)>;
 
 class TEditorContext final : public TEditorHost {
 public:
@@ -54,6 +62,8 @@ public:
     // Whether Paste has something: a bitmap on the clipboard, or the file
     // the last Copy wrote.
     bool PasteAvailable() const;
+    // How video files become animations; none refuses them.
+    void SetAviImporter(TAviImporter importer) { aviImporter_ = std::move(importer); }
     TFileDialogService& Dialogs() { return dialogs_; }
     TEditorWindows& Windows() { return windows_; }
     // The active animation, also while no document is open (then empty).
@@ -84,12 +94,29 @@ public:
     // Opens an empty untitled document and makes it the active one; the
     // caller fills the active animation.
     TDocument& NewDocument();
-    // Opens the file as a new active document and loads it; null (after
-    // the messages) when it cannot be loaded.
-    TDocument* OpenDocument(const std::string& path);
+    // Opens a GIF file as a new active document with its frame list and
+    // puts it on the recent files. A file already open beeps and comes to
+    // front instead. False (after the messages) when nothing was opened;
+    // the document that was active then stays as it was.
+    bool OpenAnimationFile(const std::string& path);
+    // The same, answering the new document or null.
+    TDocument* OpenDocument(const std::string& path) { return OpenAnimationFile(path) ? active_ : nullptr; }
+    // Converts a video file into a new untitled document, modified, whose
+    // working copy is written at once. False when nothing was created.
+    bool ImportAviDocument(const std::string& path);
+    // A still image opened by type: added as a frame at the selected list
+    // item of the active animation, or, without a document, starting a new
+    // animation. False when nothing was added.
+    bool AddImageFile(const std::string& path, int fileType);
     // Closes the document, asking to save it first when `ask`. Answers
     // false when the user kept it open.
     bool CloseDocument(TDocument& document, bool ask);
+
+    // The recently opened files; the windows show them.
+    const TRecentFiles& RecentFiles() const { return recentFiles_; }
+    TRecentFiles& RecentFiles() { return recentFiles_; }
+    void AddRecentFile(const std::string& path);
+    void RemoveRecentFile(const std::string& path);
 
     // Following the active document.
     //
@@ -120,6 +147,12 @@ public:
     // Frame size of the list: thumbnails are made again.
     void SetFrameSize(int size);
 
+    // The name the context knows a file by: absolute and normalized.
+    static std::string FullPath(const std::string& path);
+    // The frame's rendering for its list item (empty when it cannot be
+    // drawn).
+    static const TBitmap& FramePicture(TGIFSubImage& frame);
+
 private:
     friend class TDocument;
 
@@ -132,6 +165,19 @@ private:
     // Fills the frame list from the freshly loaded active animation and
     // shows the document's remembered frame.
     void ShowLoadedAnimation(TDocument& document);
+    // The active document steps aside for a new one: its edits are kept and
+    // it will be reloaded when it is active again.
+    TDocument* SetActiveAside();
+    // After a new document could not be made: the one that was active
+    // before takes the active animation again.
+    void RestoreActive(TDocument* previous);
+    // Builds the frame list of a freshly loaded animation (empty frames
+    // moved behind the others) and makes its document; false when the
+    // animation has no frame to show.
+    bool ListAfterLoad(const std::string& path);
+    // Starts a new animation (and its untitled document) with the bitmap as
+    // its only frame.
+    bool StartAnimationWith(const TBitmap& bitmap, const std::string& undoName);
 
     TMessageService& messages_;
     TFileDialogService& dialogs_;
@@ -139,6 +185,8 @@ private:
     TEditorWindows& windows_;
     TImageFileReader* imageReader_ = nullptr;
     TClipboard* clipboard_ = nullptr;
+    TAviImporter aviImporter_;
+    TRecentFiles recentFiles_;
 
     TGIFImage animation_;
     TFrameListModel frameList_;

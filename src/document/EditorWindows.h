@@ -45,6 +45,8 @@ public:
     virtual void ResetInspector() = 0;
     // Asks where new frames go: an index from 0 to the frame count, or -1.
     virtual int AskInsertPosition() = 0;
+    // The recent files changed.
+    virtual void RecentFilesChanged() {}
     // Progress of long work: shown from Starting to Ending.
     virtual void Progress(TProgressStage stage, int percent) = 0;
 };

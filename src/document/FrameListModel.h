@@ -13,6 +13,9 @@
 
 namespace fl {
 
+// Every item's caption.
+inline constexpr const char* FrameItemCaption = "Frame";
+
 struct TFrameListItem {
     std::string Caption;
     // The frame's picture scaled to fit the thumbnail bound (kept at its own

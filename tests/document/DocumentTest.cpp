@@ -61,12 +61,11 @@ TEST_F(EditorDocument, AFileThatCannotBeLoadedLeavesNoDocument)
     std::ofstream(path) << "not a picture";
     EXPECT_EQ(context.OpenDocument(path), nullptr);
     EXPECT_EQ(context.DocumentCount(), 0);
-    ASSERT_EQ(messages.Requests().size(), 2u);
-    EXPECT_NE(messages.Requests()[0].Text.find("Error loading"), std::string::npos);
-    EXPECT_EQ(messages.Requests()[1].Text,
-              "The file " + fs::absolute(path).lexically_normal().string() +
-                  " has either moved or cannot be opened. Existing changes will be lost. GIF Empty: Yes, Load "
-                  "Error: Yes.");
+    ASSERT_EQ(messages.Requests().size(), 1u);
+    EXPECT_EQ(messages.Requests()[0].Text,
+              "Error loading " + fs::absolute(path).lexically_normal().string() +
+                  "! Frameloom does not support the file type or it is a corrupted file.");
+    EXPECT_EQ(messages.BeepCount(), 1);
     EXPECT_FALSE(Enabled("AnimationPlay"));
     EXPECT_EQ(context.ActiveAnimation(), nullptr);
 }

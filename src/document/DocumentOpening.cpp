@@ -1,0 +1,255 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// How files become documents: a GIF file opened with its frame list, a video
+// converted into an untitled document, and a still image added as a frame or
+// starting a new animation. Whatever fails, the document that was active
+// before stays as it was.
+#include <algorithm>
+#include <exception>
+#include <memory>
+#include <stdexcept>
+
+#include "color/AnimationFiles.h"
+#include "color/AnimationFit.h"
+#include "color/FrameSettings.h"
+#include "color/ImageImport.h"
+#include "color/TextRoutines.h"
+#include "document/Document.h"
+#include "document/EditorContext.h"
+#include "document/EditorWindows.h"
+#include "gif/SubImage.h"
+#include "document/Command.h"
+#include "platform/MessageService.h"
+#include "platform/SettingsKeys.h"
+#include "platform/TempFiles.h"
+
+namespace fl {
+
+namespace {
+
+constexpr const char* CreatorComment = "Created with Quillmark Frameloom 4.0";
+constexpr const char* AddFrameUndoName = "Add Frame";
+
+// Frames without pixels go behind the others, in their order, so that list
+// item i stays frame i of the animation.
+void MoveEmptyFramesToEnd(TGIFImage& animation)
+{
+    for (int i = animation.Frames.Count() - 1; i >= 0; --i)
+        if (animation.Frames[i]->IsEmpty() && i != animation.Frames.Count() - 1)
+            animation.Frames.Move(i, animation.Frames.Count() - 1);
+}
+
+// The progress handler of the active animation is off while a file becomes
+// a document: its renderings would report each frame on their own.
+class TQuietProgress {
+public:
+    explicit TQuietProgress(TGIFImage& animation) : animation_(animation), handler_(animation.OnProgress)
+    {
+        animation_.OnProgress = nullptr;
+    }
+    ~TQuietProgress() { animation_.OnProgress = handler_; }
+    TQuietProgress(const TQuietProgress&) = delete;
+    TQuietProgress& operator=(const TQuietProgress&) = delete;
+
+private:
+    TGIFImage& animation_;
+    TProgressEvent handler_;
+};
+
+} // namespace
+
+void TEditorContext::AddRecentFile(const std::string& path)
+{
+    recentFiles_.Add(path);
+    windows_.RecentFilesChanged();
+}
+
+void TEditorContext::RemoveRecentFile(const std::string& path)
+{
+    if (recentFiles_.Remove(path))
+        windows_.RecentFilesChanged();
+}
+
+TDocument* TEditorContext::SetActiveAside()
+{
+    TDocument* previous = active_;
+    if (previous) {
+        windows_.PausePreview();
+        KeepEdits(*previous);
+        previous->loaded_ = false;
+        active_ = nullptr;
+    }
+    frameList_.BeginUpdate();
+    frameList_.Clear();
+    frameList_.EndUpdate();
+    animation_.Reset();
+    return previous;
+}
+
+void TEditorContext::RestoreActive(TDocument* previous)
+{
+    animation_.Reset();
+    if (previous && IsOpen(previous)) {
+        active_ = previous;
+        ReloadDocument(*previous);
+        if (IsOpen(previous))
+            windows_.BringToFront(*previous);
+    }
+    PublishStates();
+}
+
+bool TEditorContext::OpenAnimationFile(const std::string& path)
+{
+    const std::string full = FullPath(path);
+    if (TDocument* open = FindDocument(full)) {
+        messages_.Beep();
+        ActivateDocument(*open);
+        return false;
+    }
+    TDocument* previous = SetActiveAside();
+    bool listed = false;
+    {
+        TQuietProgress quiet(animation_);
+        listed = LoadAnimationFile(messages_, animation_, full) && ListAfterLoad(full);
+    }
+    if (!listed) {
+        RestoreActive(previous);
+        return false;
+    }
+    AddRecentFile(full);
+    return true;
+}
+
+bool TEditorContext::ListAfterLoad(const std::string& path)
+{
+    frameList_.BeginUpdate();
+    frameList_.Clear();
+    if (animation_.Frames.Count() >= 2) {
+        TBusyCursor busy(messages_);
+        windows_.Progress(TProgressStage::Starting, 0);
+        MoveEmptyFramesToEnd(animation_);
+        const int count = animation_.Frames.Count();
+        for (int i = 0; i < count; ++i) {
+            TGIFSubImage& frame = *animation_.Frames[i];
+            if (frame.IsEmpty())
+                continue;
+            windows_.Progress(TProgressStage::Running, (i + 1) * 100 / count);
+            frameList_.AddItem(FrameItemCaption, FramePicture(frame));
+        }
+        windows_.Progress(TProgressStage::Ending, 100);
+    } else if (animation_.Frames.Count() == 1 && !animation_.Frames[0]->IsEmpty()) {
+        frameList_.AddItem(FrameItemCaption, FramePicture(*animation_.Frames[0]));
+    }
+    frameList_.EndUpdate();
+
+    // A file whose frames all lack pixels has nothing to show either.
+    if (frameList_.Count() == 0) {
+        ShowMessageBox(messages_, TMsgDlgType::mtWarning, FormatText(UndecodableFileMessage, {path}),
+                       {TMsgDlgBtn::mbOK});
+        RemoveRecentFile(path);
+        return false;
+    }
+    frameList_.Select(0);
+    TDocument& document = AddDocument(path, false);
+    document.FrameToSelect = 0;
+    ShowFrame(0);
+    return true;
+}
+
+bool TEditorContext::ImportAviDocument(const std::string& path)
+{
+    auto imported = std::make_unique<TGIFImage>();
+    imported->OnProgress = ProgressReceiver();
+    imported->WarningHandler = animation_.WarningHandler;
+    std::string failure;
+    {
+        TBusyCursor busy(messages_);
+        try {
+            if (!aviImporter_)
+                throw std::runtime_error("Video files cannot be converted here.");
+            aviImporter_(*imported, path);
+        } catch (const std::exception& error) {
+            failure = error.what();
+        }
+    }
+    imported->OnProgress = nullptr;
+    if (imported->IsEmpty()) {
+        ShowMessageBox(messages_, TMsgDlgType::mtError, FormatText(AviImportFailedMessage, {path}),
+                       {TMsgDlgBtn::mbOK});
+        return false;
+    }
+    // A conversion that stopped part way keeps what it made, and says so.
+    if (!failure.empty())
+        ShowMessageBox(messages_, TMsgDlgType::mtWarning, failure, {TMsgDlgBtn::mbOK});
+
+    TDocument* previous = SetActiveAside();
+    TDocument& document = NewDocument();
+    document.workingCopy_ = MakeTempFileName(TempFolder(), TempFilePrefix);
+    const bool written = !document.workingCopy_.empty() &&
+                         SaveAnimationFile(messages_, *imported, document.workingCopy_, false, true,
+                                           values_.AnimationDefaults());
+    imported.reset();
+    if (!written) {
+        DiscardDocument(document);
+        RestoreActive(previous);
+        return false;
+    }
+    // The working copy holds the document: marking it modified leaves the
+    // file as written, and activating loads it.
+    document.MarkModified(true);
+    document.loaded_ = false;
+    ReloadDocument(document);
+    return IsOpen(&document);
+}
+
+bool TEditorContext::AddImageFile(const std::string& path, int fileType)
+{
+    TBitmap bitmap;
+    int result = importFailed;
+    {
+        TBusyCursor busy(messages_);
+        result = ImportImageFile(*this, path, bitmap, fileType, false);
+    }
+    if (result != importBitmapFilled)
+        return result == importFramesAdded || result == importOpenedAsNew;
+    if (!active_)
+        return StartAnimationWith(bitmap, AddFrameUndoName);
+    // Until the trim question exists, its remembered answer decides how an
+    // image larger than the animation fits.
+    const bool larger = bitmap.Width() > animation_.Width() + 1 || bitmap.Height() > animation_.Height() + 1;
+    if (larger) {
+        const bool trim = ReadIntegerSetting(settings_, KeyClipFrame) != 0;
+        FitImageToAnimation(animation_, bitmap, trim ? TFitMode::CropImage : TFitMode::ResizeAnimation);
+    }
+    return InsertBitmapAsFrame(bitmap, std::max(frameList_.Selected(), 0), AddFrameUndoName);
+}
+
+bool TEditorContext::StartAnimationWith(const TBitmap& bitmap, const std::string& undoName)
+{
+    SetActiveAside();
+    try {
+        auto frame = std::make_unique<TGIFSubImage>(&animation_);
+        frame->CopyFrom(bitmap);
+        TGIFSubImage& added = *frame;
+        animation_.SetWidth(bitmap.Width());
+        animation_.SetHeight(bitmap.Height());
+        animation_.Frames.Insert(0, std::move(frame));
+        PrepareNewFrame(added, values_.DefaultLoopCount, values_.DefaultDelay);
+        AddFrameComment(added, CreatorComment);
+        animation_.SignalChange();
+    } catch (const std::exception& error) {
+        animation_.Reset();
+        ShowErrorMessage(messages_, error.what());
+        return false;
+    }
+    frameList_.BeginUpdate();
+    frameList_.AddItem(FrameItemCaption, FramePicture(*animation_.Frames[0]));
+    frameList_.EndUpdate();
+    TDocument& document = NewDocument();
+    document.AddCommand(ckFrame, atAdded, 0, -1, 0, undoName);
+    document.MarkModified(true);
+    document.FrameToSelect = 0;
+    ShowFrame(0);
+    return true;
+}
+
+} // namespace fl
