@@ -85,8 +85,10 @@ TFileDialogAnswer TQtFileDialogService::Run(const TFileDialogRequest& request)
 
     PrepareDialog(dialog, request);
 
+    const int result = dialog.exec();
+    DialogClosed(dialog);
     TFileDialogAnswer answer;
-    if (dialog.exec() != QDialog::Accepted)
+    if (result != QDialog::Accepted)
         return answer;
     for (const QString& file : dialog.selectedFiles()) {
         answer.Files.push_back(ToUtf8(QDir::toNativeSeparators(QFileInfo(file).absoluteFilePath())));
@@ -98,6 +100,10 @@ TFileDialogAnswer TQtFileDialogService::Run(const TFileDialogRequest& request)
 }
 
 void TQtFileDialogService::PrepareDialog(QFileDialog&, const TFileDialogRequest&)
+{
+}
+
+void TQtFileDialogService::DialogClosed(QFileDialog&)
 {
 }
 

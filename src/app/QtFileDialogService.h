@@ -34,6 +34,9 @@ protected:
     // shown: a subclass adds its own widgets (the open dialog's preview
     // pane) here. The dialog lives until Run returns.
     virtual void PrepareDialog(QFileDialog& dialog, const TFileDialogRequest& request);
+    // Called once the dialog has closed, accepted or not, while it still
+    // exists: a subclass releases what PrepareDialog added.
+    virtual void DialogClosed(QFileDialog& dialog);
 
 private:
     QWidget* parent_;

@@ -5,7 +5,7 @@
 
 #include "app/AppServices.h"
 #include "app/Application.h"
-#include "app/QtFileDialogService.h"
+#include "app/OpenPreviewPane.h"
 #include "app/QtMessageService.h"
 #include "app/QtSettingsStore.h"
 #include "app/QtShellService.h"
@@ -15,10 +15,12 @@ int main(int argc, char* argv[])
     QApplication application(argc, argv);
     fl::SetUpApplication();
 
-    fl::TQtMessageService messages;
-    fl::TQtFileDialogService dialogs;
-    fl::TQtShellService shell;
+    // The file dialogs read and write the user's settings (the open
+    // dialog's preview), so the store comes first and outlives them.
     fl::TQtSettingsStore settings;
+    fl::TQtMessageService messages;
+    fl::TPreviewFileDialogService dialogs(settings, messages);
+    fl::TQtShellService shell;
     const fl::TAppServices services{
         messages, dialogs, shell, settings, (QCoreApplication::applicationDirPath() + "/").toStdString(),
         nullptr};
