@@ -249,6 +249,14 @@ void TMDIChild::SetPanelText(int panel, const QString& text)
     statusBar_->SetText(panel, text);
 }
 
+void TMDIChild::ShowSizeText()
+{
+    screenWidth_ = context_.Animation().Width();
+    screenHeight_ = context_.Animation().Height();
+    sizeText_ = true;
+    statusBar_->SetText(2, SizeText());
+}
+
 void TMDIChild::SetFrameMenu(QMenu* menu)
 {
     frameMenu_ = menu;

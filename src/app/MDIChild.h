@@ -41,6 +41,8 @@ public:
     // size, or what the main window puts there, such as the playing frame).
     QString PanelText(int panel) const;
     void SetPanelText(int panel, const QString& text);
+    // Panel 2 shows the name and the active animation's size again.
+    void ShowSizeText();
     // The frame shown last, -1 before the first.
     int ShownFrame() const { return shownFrame_; }
     // The logical screen (a preview is laid over it) and the frame on it.

@@ -27,6 +27,8 @@
 #include "document/Document.h"
 #include "document/EditorContext.h"
 #include "gif/GIFImage.h"
+#include "io/AviImport.h"
+#include "io/ImageFileReader.h"
 #include "platform/Canvas.h"
 #include "platform/MessageService.h"
 
@@ -45,9 +47,13 @@ TfrmMain::TfrmMain(const TAppServices& services, QWidget* parent) : QMainWindow(
     setWindowTitle(ApplicationTitle);
     context_ =
         std::make_unique<TEditorContext>(services_.Messages, services_.Dialogs, services_.Settings, *this);
+    imageReader_ = std::make_unique<TImagingFileReader>();
+    context_->SetImageReader(imageReader_.get());
+    context_->SetAviImporter([](TGIFImage& image, const std::string& path) { ImportAvi(image, path); });
     context_->Frames().OnChanged = [this] { RefreshFrameList(); };
     context_->Frames().OnSelect = [this](int index) { SelectFrameItem(index); };
 
+    setAcceptDrops(true);
     CreateActions();
     CreateLayout();
     CreateToolbars();
@@ -61,6 +67,8 @@ TfrmMain::TfrmMain(const TAppServices& services, QWidget* parent) : QMainWindow(
     connect(saveTimer_, &QTimer::timeout, this, [this] { context_->SaveTimerFired(); });
 
     LoadSettings();
+    // New opens the animation wizard, which the editor does not have yet.
+    context_->Actions().SetEnabled("FileNew", false);
     RefreshActions();
     UpdateDocumentPresence();
 }
@@ -68,6 +76,9 @@ TfrmMain::TfrmMain(const TAppServices& services, QWidget* parent) : QMainWindow(
 TfrmMain::~TfrmMain()
 {
     destroying_ = true;
+    // The preview's player calls back into this window: it ends first.
+    HidePreview();
+    ReleasePreview();
     if (logo_)
         logo_->StopAllPlayers();
     context_->Animation().StopAllPlayers();
@@ -112,33 +123,23 @@ void TfrmMain::OpenFirstArgument(const QStringList& arguments)
 
 void TfrmMain::OpenFileByType(const std::string& path)
 {
-    const int type = FileTypeIndex(path);
-    if (type == ftGIF) {
-        HideStartupLogo();
-        if (TDocument* open = context_->FindDocument(path)) {
-            services_.Messages.Beep();
-            context_->ActivateDocument(*open);
-            return;
-        }
-        // A file that is not there makes no document at all.
-        std::error_code error;
-        if (!std::filesystem::is_regular_file(std::filesystem::path(path), error)) {
-            services_.Messages.Beep();
-            ShowMessageBox(services_.Messages, TMsgDlgType::mtWarning,
-                           FormatText(UnsupportedFileMessage, {path}), {TMsgDlgBtn::mbOK});
-            return;
-        }
-        if (const TDocument* opened = context_->OpenDocument(path))
-            AddRecentFile(opened->FileName());
-        return;
-    }
-    if (type == ftUnknown || type == ftAllFiles) {
+    HideStartupLogo();
+    switch (const int type = FileTypeIndex(path)) {
+    case ftGIF:
+        context_->OpenAnimationFile(path);
+        break;
+    case ftAVI:
+        context_->ImportAviDocument(path);
+        break;
+    case ftUnknown:
+    case ftAllFiles:
         ShowMessageBox(services_.Messages, TMsgDlgType::mtWarning,
                        FormatText(UnsupportedFileMessage, {ExtractFileName(path)}), {TMsgDlgBtn::mbOK});
-        return;
+        break;
+    default:
+        context_->AddImageFile(path, type);
+        break;
     }
-    // Still images and AVI files are added or imported by the commands that
-    // do so; until they exist such a file is left alone.
 }
 
 bool TfrmMain::WarningsReported() const
@@ -213,6 +214,7 @@ void TfrmMain::closeEvent(QCloseEvent* event)
     }
     if (logo_)
         logo_->StopAllPlayers();
+    StopPlayback(true);
     event->accept();
 }
 
@@ -266,6 +268,7 @@ TDocument* TfrmMain::DocumentOf(const QMdiSubWindow* window) const
 
 bool TfrmMain::ShowFrame(int index)
 {
+    StopPlayback(true);
     TDocument* document = context_->ActiveDocument();
     QMdiSubWindow* window = document ? SubWindowOf(*document) : nullptr;
     auto* child = window ? qobject_cast<TMDIChild*>(window->widget()) : nullptr;
@@ -320,6 +323,9 @@ void TfrmMain::DocumentChanged(TDocument& document)
 
 void TfrmMain::DocumentRemoved(TDocument& document)
 {
+    // The preview lives in a document window: never let it go with one.
+    if (PreviewRunning())
+        StopPlayback(true);
     ++contextActivating_;
     tabMDI_->RemoveDocument(document);
     if (const auto entry = playEntries_.find(&document); entry != playEntries_.end()) {

@@ -16,9 +16,11 @@
 
 #include "app/AppServices.h"
 #include "document/EditorWindows.h"
-#include "document/RecentFiles.h"
 
 class QAction;
+class QDragEnterEvent;
+class QDragMoveEvent;
+class QDropEvent;
 class QActionGroup;
 class QFrame;
 class QLabel;
@@ -38,7 +40,10 @@ class TDocumentTabs;
 class TEditorContext;
 class TFLListBox;
 class TGIFImage;
+class TGIFPainter;
+class TImagingFileReader;
 class TMainStatusBar;
+class TRecentFiles;
 class TBitmap;
 
 // Text of the message for files the editor cannot open; %s is the file name.
@@ -71,12 +76,13 @@ public:
     // Opens the first of the program's arguments (the program name left
     // out), if there is one.
     void OpenFirstArgument(const QStringList& arguments);
-    // Opens a file as its type asks: a GIF as a document; anything the
-    // editor does not know is refused with a message.
+    // Opens a file as its type asks: a GIF as a document, a still image as
+    // a frame (or a new animation), a video converted into a new document;
+    // anything the editor does not know is refused with a message.
     void OpenFileByType(const std::string& path);
     // Puts the path at the top of the recent files.
     void AddRecentFile(const std::string& path);
-    const TRecentFiles& RecentFiles() const { return recentFiles_; }
+    const TRecentFiles& RecentFiles() const;
 
     // The file commands.
     void FileOpen();
@@ -84,6 +90,8 @@ public:
     void FileSaveAs();
     void FileSaveAll();
     void FileClose();
+    // Import > AVI Animation: the chosen video becomes a new document.
+    void FileImportAvi();
     // Answers false when a document refused to close.
     bool FileCloseAll();
     // Where Save writes a document of the sample folder: the "working"
@@ -96,8 +104,14 @@ public:
     void AnimationPlay();
     // Ends a running preview and drops its copy of the animation.
     void AnimationPause();
+    // Ends a running preview: the document's view and the commands come
+    // back; `release` also drops the copy.
     void StopPlayback(bool release);
+    // Whether imgAni_ plays over a document's frame panel.
     bool PreviewRunning() const;
+    // Whether the window still holds the copy (a preview that played to its
+    // end keeps it until the next Play or a release).
+    bool PreviewHeld() const { return preview_ != nullptr; }
     // The play menu: brings the document to front and plays it.
     void PlayDocument(TDocument& document);
 
@@ -152,6 +166,7 @@ public:
     void StartSaveTimer() override;
     void ResetInspector() override;
     int AskInsertPosition() override;
+    void RecentFilesChanged() override;
     void Progress(TProgressStage stage, int percent) override;
 
 protected:
@@ -160,6 +175,10 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // Files dropped from the desktop open as their types ask, in drop order.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     // Creation, one concept per file.
@@ -203,7 +222,6 @@ private:
     void InstallWarnings();
     void UndoActiveDocument();
     void FillRecentFilesMenu(QMenu* menu);
-    void RecentFilesChanged();
     void OpenRecentFile(const std::string& path);
     bool NoDocumentToSave();
     void SaveModified(TDocument& document);
@@ -212,6 +230,8 @@ private:
 
     TAppServices services_;
     std::unique_ptr<TEditorContext> context_;
+    // Reads the still images of the file-type table for the context.
+    std::unique_ptr<TImagingFileReader> imageReader_;
 
     std::map<std::string, QAction*> actions_;
     QAction* actThumbs_ = nullptr;
@@ -232,7 +252,6 @@ private:
     QMenu* mnuWindow_ = nullptr;
     std::vector<QAction*> windowListActions_;
     QMenu* popRecentFiles_ = nullptr;
-    TRecentFiles recentFiles_;
     QMenu* popPlayAni_ = nullptr;
     QMenu* popFrames_ = nullptr;
     QMenu* popTab_ = nullptr;
@@ -271,6 +290,18 @@ private:
     std::unique_ptr<TGIFImage> preview_;
     std::unique_ptr<TBitmap> previewBitmap_;
     std::unique_ptr<TCanvas> previewCanvas_;
+    // New's state when the preview started, given back when it ends.
+    bool newEnabledBeforePlay_ = true;
+    // The preview's player reports a frame about to show, or the end.
+    void PreviewFrameStarting(TGIFPainter& player);
+    void ShowPreviewPicture();
+    // imgAni_ leaves the frame panel, hidden; the copy stays.
+    void HidePreview();
+    // Stops the copy's player and frees the copy.
+    void ReleasePreview();
+    void SetPlayingStates(bool playing);
+    // The active document's entry first and the default one.
+    void OrderPlayMenu();
 
     // The logo and the player drawing it into logoBitmap_.
     std::unique_ptr<TGIFImage> logo_;

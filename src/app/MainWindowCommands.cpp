@@ -79,6 +79,8 @@ void TfrmMain::CreateActions()
     connect(Action("FileSaveAll"), &QAction::triggered, this, [this] { FileSaveAll(); });
     connect(Action("FileClose"), &QAction::triggered, this, [this] { FileClose(); });
     connect(Action("FileCloseAll"), &QAction::triggered, this, [this] { FileCloseAll(); });
+    connect(Action("AnimationPlay"), &QAction::triggered, this, [this] { AnimationPlay(); });
+    connect(Action("AnimationPause"), &QAction::triggered, this, [this] { AnimationPause(); });
 
     // The edits whose logic the document holds.
     connect(Action("EditUndo"), &QAction::triggered, this, [this] { UndoActiveDocument(); });
@@ -143,7 +145,8 @@ void TfrmMain::CreateMenus()
     file->addSeparator();
     QMenu* import = file->addMenu("&Import");
     import->setObjectName("mnuImport");
-    AddAction(import, "mniImportAVI", "&AVI Animation");
+    connect(AddAction(import, "mniImportAVI", "&AVI Animation"), &QAction::triggered, this,
+            [this] { FileImportAvi(); });
     QMenu* exportMenu = file->addMenu("&Export");
     exportMenu->setObjectName("mnuExport");
     exportActions_.push_back(AddAction(exportMenu, "mniExportImages", "&Single Images..."));
@@ -359,6 +362,18 @@ void TfrmMain::CreateToolbars()
     add(tbTagAnimation, "AnimationPause");
     popPlayAni_ = new QMenu(this);
     popPlayAni_->setObjectName("popPlayAni");
+    connect(popPlayAni_, &QMenu::aboutToShow, this, [this] { OrderPlayMenu(); });
+    // An entry plays its document (the button itself plays the active one).
+    connect(popPlayAni_, &QMenu::triggered, this, [this](QAction* entry) {
+        for (int i = 0; i < context_->DocumentCount(); ++i) {
+            TDocument& document = context_->DocumentAt(i);
+            const auto found = playEntries_.find(&document);
+            if (found != playEntries_.end() && found->second == entry) {
+                PlayDocument(document);
+                return;
+            }
+        }
+    });
     if (auto* play =
             qobject_cast<QToolButton*>(toolbars_[tbTagAnimation]->widgetForAction(Action("AnimationPlay")))) {
         play->setMenu(popPlayAni_);

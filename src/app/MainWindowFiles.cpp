@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Opening documents through the open dialog, writing them back and closing
-// them: Open, Save (with the sample folder kept clean), Save As, Save All in
-// window order, Close and Close All.
+// Opening documents through the open dialog and by dropping files, writing
+// them back and closing them: Open, Import, Save (with the sample folder
+// kept clean), Save As, Save All in window order, Close and Close All.
+#include <QDropEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMimeData>
+#include <QUrl>
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
@@ -25,6 +28,7 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr const char* OpenDialogFilter = "GIF Images (*.gif)|*.gif";
+constexpr const char* AviDialogFilter = "AVI Animations (*.avi)|*.avi";
 
 // Folders compared as the system compares them here: by their full path,
 // without regard to case (as on the platform the program comes from).
@@ -39,7 +43,52 @@ bool SameFolder(const fs::path& a, const fs::path& b)
     return LowerCase(a.lexically_normal().string()) == LowerCase(b.lexically_normal().string());
 }
 
+// The local files of a drop, in the order they were dropped.
+std::vector<std::string> DroppedFiles(const QMimeData& data)
+{
+    std::vector<std::string> files;
+    for (const QUrl& url : data.urls())
+        if (url.isLocalFile())
+            files.push_back(url.toLocalFile().toStdString());
+    return files;
+}
+
 } // namespace
+
+void TfrmMain::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!DroppedFiles(*event->mimeData()).empty())
+        event->acceptProposedAction();
+    else
+        QMainWindow::dragEnterEvent(event);
+}
+
+void TfrmMain::dragMoveEvent(QDragMoveEvent* event)
+{
+    if (!DroppedFiles(*event->mimeData()).empty())
+        event->acceptProposedAction();
+    else
+        QMainWindow::dragMoveEvent(event);
+}
+
+void TfrmMain::dropEvent(QDropEvent* event)
+{
+    const std::vector<std::string> files = DroppedFiles(*event->mimeData());
+    if (files.empty()) {
+        QMainWindow::dropEvent(event);
+        return;
+    }
+    event->acceptProposedAction();
+    // The drop is over before the files open: their questions and messages
+    // must not keep the program the files came from waiting.
+    QMetaObject::invokeMethod(
+        this,
+        [this, files] {
+            for (const std::string& file : files)
+                OpenFileByType(file);
+        },
+        Qt::QueuedConnection);
+}
 
 std::string TfrmMain::SampleFolderRedirect(const std::string& fileName) const
 {
@@ -84,6 +133,19 @@ void TfrmMain::FileOpen()
     for (const std::string& file : answer.Files)
         OpenFileByType(file);
     context_->Values().InitialDir = fs::path(answer.Files.front()).parent_path().string();
+}
+
+void TfrmMain::FileImportAvi()
+{
+    TFileDialogRequest request;
+    request.Kind = TFileDialogKind::Open;
+    request.Filter = AviDialogFilter;
+    request.InitialDir = context_->Values().InitialDir;
+    const TFileDialogAnswer answer = services_.Dialogs.Run(request);
+    if (!answer.Accepted || answer.Files.empty())
+        return;
+    HideStartupLogo();
+    context_->ImportAviDocument(answer.Files.front());
 }
 
 void TfrmMain::FileSave()

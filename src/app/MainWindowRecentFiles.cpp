@@ -8,6 +8,7 @@
 
 #include "app/MainWindow.h"
 #include "color/TextRoutines.h"
+#include "document/EditorContext.h"
 #include "platform/MessageService.h"
 
 namespace fl {
@@ -21,22 +22,26 @@ constexpr const char* MovedRecentFileMessage = "Could not open %s. The file may 
 
 void TfrmMain::AddRecentFile(const std::string& path)
 {
-    recentFiles_.Add(path);
-    RecentFilesChanged();
+    context_->AddRecentFile(path);
+}
+
+const TRecentFiles& TfrmMain::RecentFiles() const
+{
+    return context_->RecentFiles();
 }
 
 void TfrmMain::RecentFilesChanged()
 {
     FillRecentFilesMenu(mnuRecentFiles_);
-    mnuRecentFiles_->menuAction()->setVisible(!recentFiles_.Empty());
+    mnuRecentFiles_->menuAction()->setVisible(!RecentFiles().Empty());
 }
 
 void TfrmMain::FillRecentFilesMenu(QMenu* menu)
 {
     menu->clear();
-    const std::vector<std::string>& paths = recentFiles_.Paths();
+    const std::vector<std::string>& paths = RecentFiles().Paths();
     for (int i = 0; i < static_cast<int>(paths.size()); ++i) {
-        QAction* item = menu->addAction(QString::fromStdString(recentFiles_.Caption(i)));
+        QAction* item = menu->addAction(QString::fromStdString(RecentFiles().Caption(i)));
         item->setStatusTip(RecentFileHint);
         // The menu is rebuilt while an entry's own handler runs: the path is
         // copied, never read back from the entry.
@@ -51,8 +56,7 @@ void TfrmMain::OpenRecentFile(const std::string& path)
     if (!std::filesystem::is_regular_file(std::filesystem::path(path), error)) {
         ShowMessageBox(services_.Messages, TMsgDlgType::mtWarning, FormatText(MovedRecentFileMessage, {path}),
                        {TMsgDlgBtn::mbOK});
-        recentFiles_.Remove(path);
-        RecentFilesChanged();
+        context_->RemoveRecentFile(path);
         return;
     }
     OpenFileByType(path);

@@ -131,7 +131,7 @@ void TfrmMain::LoadSettings()
     (sizeItem != frameSizeActions_.end() ? sizeItem->second : frameSizeActions_.at(160))->setChecked(true);
     ApplyFrameGeometry();
 
-    recentFiles_.Load(settings);
+    context_->RecentFiles().Load(settings);
     RecentFilesChanged();
 
     ApplyPaletteSettings(context_->Animation(), settings);
@@ -189,7 +189,7 @@ void TfrmMain::SaveSettings()
     WriteIntegerSetting(settings, KeyExplorerWidth, explorerWidth_);
     WriteBoolSetting(settings, KeyExplorerVisible, explorerVisible_);
     WriteIntegerSetting(settings, KeyThumbnailSize, thumbnailSize_);
-    recentFiles_.Save(settings);
+    context_->RecentFiles().Save(settings);
 }
 
 } // namespace fl

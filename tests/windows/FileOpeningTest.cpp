@@ -1,0 +1,208 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Files into the editor through the main window: a corpus animation opened,
+// edited by dragging a card, undone, saved under another name and opened
+// again; and files of three types dropped from the desktop at once.
+#include <QDropEvent>
+#include <QImage>
+#include <QMimeData>
+#include <QUrl>
+#include <QtTest>
+#include <filesystem>
+
+#include "app/FLListBox.h"
+#include "document/Document.h"
+#include "document/EditorContext.h"
+#include "gif/GIFImage.h"
+#include "gif/SubImage.h"
+#include "io/AviExport.h"
+#include "windows/MainWindowSupport.h"
+
+namespace fl {
+
+namespace {
+
+using test::FileBytes;
+using test::TMainWindowRig;
+
+// The pixels of every frame of a file, as the engine reads them.
+std::vector<std::vector<uint8_t>> FramePixels(const std::string& path)
+{
+    TGIFImage image;
+    image.LoadFromFile(path);
+    std::vector<std::vector<uint8_t>> frames;
+    for (int i = 0; i < image.Frames.Count(); ++i) {
+        const TGIFSubImage& frame = *image.Frames[i];
+        frames.emplace_back(frame.Pixels(), frame.Pixels() + frame.PixelBytes());
+    }
+    return frames;
+}
+
+std::vector<std::vector<uint8_t>> FramePixels(TGIFImage& image)
+{
+    std::vector<std::vector<uint8_t>> frames;
+    for (int i = 0; i < image.Frames.Count(); ++i) {
+        const TGIFSubImage& frame = *image.Frames[i];
+        frames.emplace_back(frame.Pixels(), frame.Pixels() + frame.PixelBytes());
+    }
+    return frames;
+}
+
+void DropOnto(QWidget& target, const QMimeData& data, const QPoint& at)
+{
+    QDragEnterEvent enter(at, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&target, &enter);
+    QDragMoveEvent move(at, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&target, &move);
+    QDropEvent drop(QPointF(at), Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&target, &drop);
+}
+
+} // namespace
+
+class FileOpeningTest : public QObject {
+    Q_OBJECT
+private slots:
+    void corpusAnimationSurvivesADraggedMoveAndItsUndo();
+    void threeDroppedFilesOpenInDropOrder();
+    void filesTheEditorCannotUseAreRefused();
+};
+
+void FileOpeningTest::corpusAnimationSurvivesADraggedMoveAndItsUndo()
+{
+    const QString corpus = QStringLiteral(FL_SHARED_DIR) + "/corpus/animated/animated-red-blue.gif";
+    if (!QFile::exists(corpus))
+        QSKIP("the corpus is not there");
+    TMainWindowRig rig;
+    TfrmMain& window = rig.Start();
+    const std::string original = rig.File("red-blue.gif");
+    QVERIFY(QFile::copy(corpus, QString::fromStdString(original)));
+    const std::vector<uint8_t> originalBytes = FileBytes(original);
+    const auto originalFrames = FramePixels(original);
+    QVERIFY(originalFrames.size() >= 3);
+
+    // The reference: the same file saved unedited under another name.
+    rig.dialogs.QueueFiles({original});
+    window.Action("FileOpen")->trigger();
+    rig.Settle();
+    TDocument* document = window.Context().ActiveDocument();
+    QVERIFY(document);
+    const std::string reference = rig.File("reference.gif");
+    rig.dialogs.QueueFiles({reference});
+    window.Action("FileSaveAs")->trigger();
+    rig.Settle();
+    QVERIFY(std::filesystem::exists(reference));
+
+    // Card 0 dragged onto card 2.
+    auto* list = window.findChild<TFLListBox*>("lbFrames");
+    QCOMPARE(list->count(), static_cast<int>(originalFrames.size()));
+    list->setCurrentRow(0);
+    rig.Settle();
+    const std::unique_ptr<QMimeData> drag = list->CreateDragData();
+    DropOnto(*list->viewport(), *drag, list->visualItemRect(list->item(2)).center());
+    rig.Settle();
+    auto moved = originalFrames;
+    std::rotate(moved.begin(), moved.begin() + 1, moved.begin() + 3);
+    QVERIFY(FramePixels(window.Context().Animation()) == moved);
+    QCOMPARE(list->currentRow(), 2);
+    QVERIFY(document->Modified());
+
+    window.Action("EditUndo")->trigger();
+    rig.Settle();
+    QVERIFY(FramePixels(window.Context().Animation()) == originalFrames);
+
+    const std::string savedAs = rig.File("after-undo.gif");
+    rig.dialogs.QueueFiles({savedAs});
+    window.Action("FileSaveAs")->trigger();
+    rig.Settle();
+    QCOMPARE(document->FileName(), savedAs);
+    QVERIFY(!document->Modified());
+    QVERIFY(FileBytes(savedAs) == FileBytes(reference));
+    // The opened file itself was never written.
+    QVERIFY(FileBytes(original) == originalBytes);
+
+    // Reopened, the file shows the frames it started with.
+    QVERIFY(window.FileCloseAll());
+    rig.Settle();
+    window.OpenFileByType(savedAs);
+    rig.Settle();
+    QCOMPARE(window.Context().DocumentCount(), 1);
+    QCOMPARE(list->count(), static_cast<int>(originalFrames.size()));
+    QVERIFY(FramePixels(window.Context().Animation()) == originalFrames);
+    QCOMPARE(window.RecentFiles().Paths().front(), savedAs);
+}
+
+void FileOpeningTest::threeDroppedFilesOpenInDropOrder()
+{
+    TMainWindowRig rig;
+    TfrmMain& window = rig.Start();
+    const std::string gif = rig.File("dropped.gif");
+    test::WriteAnimation(gif, 3, 16, 12);
+    const std::string bmp = rig.File("still.bmp");
+    QImage still(16, 12, QImage::Format_RGB888);
+    still.fill(Qt::darkGreen);
+    QVERIFY(still.save(QString::fromStdString(bmp)));
+    const std::string avi = rig.File("clip.avi");
+    {
+        TGIFImage clip;
+        clip.LoadFromFile(gif);
+        QVERIFY(ExportAvi(avi, clip));
+    }
+
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(gif)), QUrl::fromLocalFile(QString::fromStdString(bmp)),
+                  QUrl::fromLocalFile(QString::fromStdString(avi))});
+    DropOnto(window, data, window.rect().center());
+    // The files open once the drop is over.
+    QCOMPARE(window.Context().DocumentCount(), 0);
+    rig.Settle();
+
+    // The animation opened first, so the still image joined it as a frame;
+    // the video became a document of its own.
+    QCOMPARE(window.Context().DocumentCount(), 2);
+    TDocument* animation = window.Context().FindDocument(gif);
+    QVERIFY(animation);
+    QVERIFY(animation->Modified());
+    QCOMPARE(animation->History().LastName(), std::string("Add Frame"));
+    TDocument* video = window.Context().ActiveDocument();
+    QVERIFY(video != animation);
+    QVERIFY(video->Untitled());
+    QVERIFY(video->Modified());
+    QCOMPARE(window.Context().Animation().Frames.Count(), 3);
+    QCOMPARE(window.findChild<TFLListBox*>("lbFrames")->count(), 3);
+
+    window.Context().ActivateDocument(*animation);
+    rig.Settle();
+    QCOMPARE(window.Context().Animation().Frames.Count(), 4);
+    QCOMPARE(rig.MessagesWith("Error"), 0);
+}
+
+void FileOpeningTest::filesTheEditorCannotUseAreRefused()
+{
+    TMainWindowRig rig;
+    TfrmMain& window = rig.Start();
+    const std::string text = rig.File("notes.txt");
+    QFile(QString::fromStdString(text)).open(QIODevice::WriteOnly);
+    const std::string hollow = rig.File("hollow.gif");
+    {
+        QFile file(QString::fromStdString(hollow));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        // A header, a screen and the trailer: nothing to show.
+        file.write(QByteArray::fromHex("4749463839610400040000000000" "3b"));
+    }
+    window.AddRecentFile(hollow);
+
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(text)),
+                  QUrl::fromLocalFile(QString::fromStdString(hollow))});
+    DropOnto(window, data, window.rect().center());
+    rig.Settle();
+    QCOMPARE(window.Context().DocumentCount(), 0);
+    QCOMPARE(rig.MessagesWith("Error loading notes.txt! Frameloom does not support the file type"), 1);
+    QCOMPARE(rig.MessagesWith("Unable to decode " + hollow + ". The file is could be corrupt."), 1);
+    QVERIFY(window.RecentFiles().Empty());
+}
+
+} // namespace fl
+
+QTEST_MAIN(fl::FileOpeningTest)
+#include "FileOpeningTest.moc"
