@@ -38,4 +38,17 @@ QImage ToQImage(const TBitmap& bitmap)
     return image;
 }
 
+TBitmap FromQImage(const QImage& image)
+{
+    if (image.isNull())
+        return TBitmap();
+    // Format_RGB32 rows are blue, green, red, 0xFF: the bitmap's 32-bit rows.
+    const QImage rows = image.convertToFormat(QImage::Format_RGB32);
+    TBitmap bitmap(rows.width(), rows.height(), TPixelFormat::pf32bit);
+    const size_t rowBytes = static_cast<size_t>(rows.width()) * 4;
+    for (int y = 0; y < rows.height(); ++y)
+        std::memcpy(bitmap.ScanLine(y), rows.constScanLine(y), rowBytes);
+    return bitmap;
+}
+
 } // namespace fl

@@ -14,4 +14,8 @@ class TBitmap;
 // gives a null image.
 QImage ToQImage(const TBitmap& bitmap);
 
+// A 32-bit bitmap of the image, alpha dropped (pixels lie on black where
+// they were see-through). A null image gives an empty bitmap.
+TBitmap FromQImage(const QImage& image);
+
 } // namespace fl

@@ -4,7 +4,9 @@
 // windows, activation, reloads, timers, progress).
 #include "app/MainWindow.h"
 
+#include <QClipboard>
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QListWidget>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -21,9 +23,11 @@
 #include "app/FLListBox.h"
 #include "app/MDIChild.h"
 #include "app/MainStatusBar.h"
+#include "app/QtClipboard.h"
 #include "app/WarningsDialog.h"
 #include "color/FileTypes.h"
 #include "color/TextRoutines.h"
+#include "document/ActionStates.h"
 #include "document/Document.h"
 #include "document/EditorContext.h"
 #include "gif/GIFImage.h"
@@ -50,6 +54,8 @@ TfrmMain::TfrmMain(const TAppServices& services, QWidget* parent) : QMainWindow(
     imageReader_ = std::make_unique<TImagingFileReader>();
     context_->SetImageReader(imageReader_.get());
     context_->SetAviImporter([](TGIFImage& image, const std::string& path) { ImportAvi(image, path); });
+    clipboard_ = std::make_unique<TQtClipboard>();
+    context_->SetClipboard(clipboard_.get());
     context_->Frames().OnChanged = [this] { RefreshFrameList(); };
     context_->Frames().OnSelect = [this](int index) { SelectFrameItem(index); };
 
@@ -65,6 +71,14 @@ TfrmMain::TfrmMain(const TAppServices& services, QWidget* parent) : QMainWindow(
     saveTimer_->setSingleShot(true);
     saveTimer_->setInterval(SaveTimerInterval);
     connect(saveTimer_, &QTimer::timeout, this, [this] { context_->SaveTimerFired(); });
+    // Paste follows what other programs put on the clipboard while a frame
+    // is shown (a preview keeps it off).
+    connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, [this] {
+        if (context_->ActiveDocument() && context_->Frames().Selected() >= 0 && !PreviewRunning()) {
+            context_->Actions().SetEnabled(ActEditPaste, context_->PasteAvailable());
+            context_->PublishStates();
+        }
+    });
 
     LoadSettings();
     // New opens the animation wizard, which the editor does not have yet.

@@ -42,6 +42,7 @@ class TFLListBox;
 class TGIFImage;
 class TGIFPainter;
 class TImagingFileReader;
+class TQtClipboard;
 class TMainStatusBar;
 class TRecentFiles;
 class TBitmap;
@@ -232,6 +233,8 @@ private:
     std::unique_ptr<TEditorContext> context_;
     // Reads the still images of the file-type table for the context.
     std::unique_ptr<TImagingFileReader> imageReader_;
+    // The system clipboard, for Paste's state.
+    std::unique_ptr<TQtClipboard> clipboard_;
 
     std::map<std::string, QAction*> actions_;
     QAction* actThumbs_ = nullptr;

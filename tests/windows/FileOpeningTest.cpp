@@ -2,6 +2,7 @@
 // Files into the editor through the main window: a corpus animation opened,
 // edited by dragging a card, undone, saved under another name and opened
 // again; and files of three types dropped from the desktop at once.
+#include <QClipboard>
 #include <QDropEvent>
 #include <QImage>
 #include <QMimeData>
@@ -65,6 +66,7 @@ private slots:
     void corpusAnimationSurvivesADraggedMoveAndItsUndo();
     void threeDroppedFilesOpenInDropOrder();
     void filesTheEditorCannotUseAreRefused();
+    void pasteFollowsTheClipboard();
 };
 
 void FileOpeningTest::corpusAnimationSurvivesADraggedMoveAndItsUndo()
@@ -200,6 +202,31 @@ void FileOpeningTest::filesTheEditorCannotUseAreRefused()
     QCOMPARE(rig.MessagesWith("Error loading notes.txt! Frameloom does not support the file type"), 1);
     QCOMPARE(rig.MessagesWith("Unable to decode " + hollow + ". The file is could be corrupt."), 1);
     QVERIFY(window.RecentFiles().Empty());
+}
+
+void FileOpeningTest::pasteFollowsTheClipboard()
+{
+    TMainWindowRig rig;
+    TfrmMain& window = rig.Start();
+    QGuiApplication::clipboard()->clear();
+    const std::string path = rig.File("paste.gif");
+    test::WriteAnimation(path, 2);
+    window.OpenFileByType(path);
+    rig.Settle();
+    QAction* paste = window.Action("EditPaste");
+    QVERIFY(!paste->isEnabled());
+
+    QImage picture(4, 4, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    QGuiApplication::clipboard()->setImage(picture);
+    rig.Settle();
+    QVERIFY(paste->isEnabled());
+    window.Context().ShowFrame(1);
+    QVERIFY(paste->isEnabled());
+
+    QGuiApplication::clipboard()->clear();
+    rig.Settle();
+    QVERIFY(!paste->isEnabled());
 }
 
 } // namespace fl

@@ -3,6 +3,7 @@
 // built beside the program, and the start-up window.
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
@@ -24,6 +25,7 @@
 #include <vector>
 
 #include "app/BitmapImage.h"
+#include "app/QtClipboard.h"
 #include "app/QtFileDialogService.h"
 #include "app/QtMessageService.h"
 #include "app/QtShellService.h"
@@ -33,6 +35,7 @@
 #include "gif/GIFImage.h"
 #include "platform/Bitmap.h"
 #include "platform/MessageService.h"
+#include "platform/Stream.h"
 
 using namespace fl;
 
@@ -125,6 +128,7 @@ private slots:
     void companionLibraryHoldsTheArtwork();
     void companionLibraryRefusesUnknownResources();
     void bitmapsOfEveryFormatBecomeImages();
+    void clipboardCarriesBitmapsAndOwnFormats();
     void messageBoxShowsButtonsInOrderAndAnswersTheClick();
     void messageBoxReportsTheCheckBox();
     void messageBoxEscapeAnswersCancel();
@@ -546,6 +550,53 @@ void ServicesTest::splashWithoutLibraryReportsIt()
     OnModal(
         [](QWidget& modal) { QTest::mouseClick(modal.findChild<QPushButton*>("btnStart"), Qt::LeftButton); });
     QCOMPARE(splash.exec(), int(QDialog::Accepted));
+}
+
+void ServicesTest::clipboardCarriesBitmapsAndOwnFormats()
+{
+    TQtClipboard clipboard;
+    clipboard.Clear();
+    QVERIFY(!clipboard.HasFormat(ClipboardFormatBitmap));
+    QVERIFY(!clipboard.GetData(ClipboardFormatGIF));
+
+    // A bitmap put there is an image for every program, and comes back
+    // with its pixels.
+    TBitmap bitmap(3, 2, TPixelFormat::pf24bit);
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 3; ++x) {
+            uint8_t* pixel = bitmap.ScanLine(y) + x * 3;
+            pixel[0] = uint8_t(40 * x);
+            pixel[1] = uint8_t(100 * y);
+            pixel[2] = 200;
+        }
+    TMemoryStream dib;
+    bitmap.SaveToDIB(dib);
+    QVERIFY(clipboard.SetData(ClipboardFormatBitmap, std::vector<uint8_t>(dib.Data(), dib.Data() + dib.Size())));
+    QVERIFY(QGuiApplication::clipboard()->mimeData()->hasImage());
+    QVERIFY(clipboard.HasFormat(ClipboardFormatBitmap));
+
+    // An animation joins the bitmap instead of replacing it.
+    QVERIFY(clipboard.SetData(ClipboardFormatGIF, {'G', 'I', 'F'}));
+    QVERIFY(clipboard.HasFormat(ClipboardFormatBitmap));
+    QCOMPARE(*clipboard.GetData(ClipboardFormatGIF), std::vector<uint8_t>({'G', 'I', 'F'}));
+    const auto back = clipboard.GetData(ClipboardFormatBitmap);
+    QVERIFY(back);
+    TBitmap pasted;
+    pasted.LoadFromDIB(back->data(), back->size());
+    QCOMPARE(pasted.Width(), 3);
+    QCOMPARE(pasted.Height(), 2);
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 3; ++x)
+            QCOMPARE(pasted.PixelColor(x, y), bitmap.PixelColor(x, y));
+
+    // Another program's picture is a bitmap too; damaged bytes are refused.
+    QImage picture(5, 4, QImage::Format_ARGB32);
+    picture.fill(QColor(10, 20, 30));
+    QGuiApplication::clipboard()->setImage(picture);
+    QVERIFY(clipboard.HasFormat(ClipboardFormatBitmap));
+    QVERIFY(!clipboard.HasFormat(ClipboardFormatGIF));
+    QVERIFY(!clipboard.SetData(ClipboardFormatBitmap, {1, 2, 3}));
+    clipboard.Clear();
 }
 
 QTEST_MAIN(ServicesTest)
