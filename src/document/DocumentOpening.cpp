@@ -9,7 +9,6 @@
 #include <stdexcept>
 
 #include "color/AnimationFiles.h"
-#include "color/AnimationFit.h"
 #include "color/FrameSettings.h"
 #include "color/ImageImport.h"
 #include "color/TextRoutines.h"
@@ -19,7 +18,6 @@
 #include "gif/SubImage.h"
 #include "document/Command.h"
 #include "platform/MessageService.h"
-#include "platform/SettingsKeys.h"
 #include "platform/TempFiles.h"
 
 namespace fl {
@@ -213,13 +211,6 @@ bool TEditorContext::AddImageFile(const std::string& path, int fileType)
         return result == importFramesAdded || result == importOpenedAsNew;
     if (!active_)
         return StartAnimationWith(bitmap, AddFrameUndoName);
-    // Until the trim question exists, its remembered answer decides how an
-    // image larger than the animation fits.
-    const bool larger = bitmap.Width() > animation_.Width() + 1 || bitmap.Height() > animation_.Height() + 1;
-    if (larger) {
-        const bool trim = ReadIntegerSetting(settings_, KeyClipFrame) != 0;
-        FitImageToAnimation(animation_, bitmap, trim ? TFitMode::CropImage : TFitMode::ResizeAnimation);
-    }
     return InsertBitmapAsFrame(bitmap, std::max(frameList_.Selected(), 0), AddFrameUndoName);
 }
 

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "color/AnimationFit.h"
 #include "color/FrameSettings.h"
 #include "document/Document.h"
 #include "document/EditorWindows.h"
@@ -82,8 +83,18 @@ bool TEditorContext::InsertBitmapAsFrame(const TBitmap& bitmap, int index, const
         return false;
     TGIFSubImage* inserted = nullptr;
     try {
+        // Until the trim question exists, its remembered answer decides how
+        // an image larger than the animation fits.
+        TBitmap fitted;
+        const TBitmap* source = &bitmap;
+        if (bitmap.Width() > animation_.Width() + 1 || bitmap.Height() > animation_.Height() + 1) {
+            fitted = bitmap;
+            const bool trim = ReadIntegerSetting(settings_, KeyClipFrame) != 0;
+            FitImageToAnimation(animation_, fitted, trim ? TFitMode::CropImage : TFitMode::ResizeAnimation);
+            source = &fitted;
+        }
         auto frame = std::make_unique<TGIFSubImage>(&animation_);
-        frame->CopyFrom(bitmap);
+        frame->CopyFrom(*source);
         SetFrameDelay(*frame, values_.DefaultDelay);
         inserted = frame.get();
         animation_.StopAllPlayers();
@@ -222,8 +233,20 @@ bool TEditorContext::PasteAvailable() const
 
 bool TEditorContext::ShowFrame(int index)
 {
-    if (!active_ || index < 0 || index >= frameList_.Count())
+    if (!active_)
         return false;
+    // Whatever is shown next, the preview ends.
+    windows_.PausePreview();
+    if (index < 0 || index >= frameList_.Count() || animation_.IsEmpty())
+        return false;
+    if (index >= animation_.Frames.Count()) {
+        ShowErrorMessage(messages_, "EListError getting SubImages[" + std::to_string(index) + "] in DrawPreviewImage");
+        return false;
+    }
+    // A shown frame always has its control block, as a saved one will.
+    TGIFSubImage& frame = *animation_.Frames[index];
+    if (!frame.ControlBlock)
+        SetFrameDelay(frame, values_.DefaultDelay);
     frameList_.Select(index);
     active_->FrameToSelect = index;
     if (!windows_.ShowFrame(index))

