@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/MDIChild.h"
 
+#include <QDrag>
 #include <QEvent>
 #include <QFrame>
 #include <QMenu>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollArea>
@@ -11,12 +13,15 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <array>
+#include <cstdlib>
+#include <functional>
 #include <exception>
 #include <vector>
 
 #include "app/AppIcons.h"
 #include "app/BitmapImage.h"
 #include "app/ColorComboBox.h"
+#include "app/FLListBox.h"
 #include "document/Document.h"
 #include "document/EditorContext.h"
 #include "gif/GIFImage.h"
@@ -74,6 +79,9 @@ class TFrameView final : public QWidget {
 public:
     TFrameView(const TProgramValues& values, QWidget* parent) : QWidget(parent), values_(values) {}
 
+    // The left button went down here and the mouse moved far enough.
+    std::function<void()> OnDragStart;
+
     void SetFrame(QImage image, bool transparent)
     {
         image_ = std::move(image);
@@ -93,6 +101,30 @@ protected:
             painter.fillRect(area, ColorFromValue(values_.FrameTransparentColor));
         painter.drawImage(0, 0, image_);
         DrawOutline(painter, area.width(), area.height());
+    }
+
+    void mousePressEvent(QMouseEvent* event) override
+    {
+        dragPending_ = event->button() == Qt::LeftButton;
+        pressedAt_ = event->position().toPoint();
+        QWidget::mousePressEvent(event);
+    }
+    void mouseMoveEvent(QMouseEvent* event) override
+    {
+        if (dragPending_ && (event->buttons() & Qt::LeftButton)) {
+            const QPoint moved = event->position().toPoint() - pressedAt_;
+            if (std::abs(moved.x()) >= TFLListBox::DragThreshold || std::abs(moved.y()) >= TFLListBox::DragThreshold) {
+                dragPending_ = false;
+                if (OnDragStart)
+                    OnDragStart();
+            }
+        }
+        QWidget::mouseMoveEvent(event);
+    }
+    void mouseReleaseEvent(QMouseEvent* event) override
+    {
+        dragPending_ = false;
+        QWidget::mouseReleaseEvent(event);
     }
 
 private:
@@ -116,6 +148,8 @@ private:
     const TProgramValues& values_;
     QImage image_;
     bool transparent_ = false;
+    bool dragPending_ = false;
+    QPoint pressedAt_;
 };
 
 // The status bar: panel 0 the modified mark, panel 1 "Modified", panel 2
@@ -215,6 +249,7 @@ TMDIChild::TMDIChild(TEditorContext& context, TDocument& document, QWidget* pare
     pb_ = new TFrameView(context_.Values(), pnlFrame_);
     pb_->setObjectName(QStringLiteral("pb"));
     pb_->resize(0, 0);
+    pb_->OnDragStart = [this] { StartViewDrag(); };
 
     statusBar_ = new TDocumentStatusBar(document_, this);
     statusBar_->setObjectName(QStringLiteral("StatusBarMDI"));
@@ -231,6 +266,34 @@ TMDIChild::TMDIChild(TEditorContext& context, TDocument& document, QWidget* pare
 }
 
 TMDIChild::~TMDIChild() = default;
+
+std::unique_ptr<QMimeData> TMDIChild::CreateDragData() const
+{
+    // The window's address only names it: whoever takes the drop finds the
+    // window among the open ones before using it.
+    auto mime = std::make_unique<QMimeData>();
+    mime->setData(QString::fromLatin1(ViewMimeType),
+                  QByteArray::number(static_cast<qulonglong>(reinterpret_cast<quintptr>(this))));
+    return mime;
+}
+
+bool TMDIChild::IsDragOf(const QMimeData& mime) const
+{
+    return mime.hasFormat(QString::fromLatin1(ViewMimeType)) &&
+           mime.data(QString::fromLatin1(ViewMimeType)) ==
+               QByteArray::number(static_cast<qulonglong>(reinterpret_cast<quintptr>(this)));
+}
+
+void TMDIChild::StartViewDrag()
+{
+    if (viewBitmap_.Empty())
+        return;
+    // Qt owns the drag object and deletes it once the drag is over.
+    auto* drag = new QDrag(this);
+    drag->setMimeData(CreateDragData().release());
+    drag->setDragCursor(DragCursor().pixmap(), Qt::CopyAction);
+    drag->exec(Qt::CopyAction);
+}
 
 QWidget* TMDIChild::PaintBox() const
 {
@@ -285,6 +348,7 @@ bool TMDIChild::ShowFrame(int index)
         if (!bitmap || bitmap->Empty())
             return false;
         image = ToQImage(*bitmap);
+        viewBitmap_ = *bitmap;
         if (masked && bitmap->Mask())
             image = ApplyMask(std::move(image), *bitmap->Mask());
     } catch (const std::exception& error) {

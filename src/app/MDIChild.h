@@ -7,8 +7,12 @@
 
 #include <QPointer>
 #include <QWidget>
+#include <memory>
+
+#include "platform/Bitmap.h"
 
 class QFrame;
+class QMimeData;
 class QMenu;
 class QScrollArea;
 
@@ -51,6 +55,15 @@ public:
     // The main window's frame menu, opened by the right button over the
     // screen and the frame; none opens nothing.
     void SetFrameMenu(QMenu* menu);
+    // Dragging the shown frame (the left button held over it for ten
+    // pixels): the drag names this window, whose frame the target copies.
+    static constexpr const char* ViewMimeType = "application/x-frameloom-view";
+    std::unique_ptr<QMimeData> CreateDragData() const;
+    bool IsDragOf(const QMimeData& mime) const;
+    // The shown frame's picture as the engine drew it; empty before the
+    // first frame.
+    const TBitmap& ViewBitmap() const { return viewBitmap_; }
+
     // Places the screen in the middle of the scroll box (at the margin on an
     // axis where it does not fit) and scrolls back to the origin.
     void CenterFrame();
@@ -60,6 +73,7 @@ protected:
 
 private:
     void ShowFrameMenu(QWidget* source, const QPoint& position);
+    void StartViewDrag();
     // "name - [Height: h x Width: w]" for the shown screen.
     QString SizeText() const;
 
@@ -72,6 +86,7 @@ private:
     TDocumentStatusBar* statusBar_;
     QPointer<QMenu> frameMenu_;
     int shownFrame_ = -1;
+    TBitmap viewBitmap_;
     // Panel 2 holds the name and size made by ShowFrame, to be made again
     // when the document's name changes.
     bool sizeText_ = false;

@@ -18,6 +18,7 @@
 #include "document/EditorWindows.h"
 
 class QAction;
+class QMimeData;
 class QDragEnterEvent;
 class QDragMoveEvent;
 class QDropEvent;
@@ -44,6 +45,7 @@ class TGIFPainter;
 class TImagingFileReader;
 class TQtClipboard;
 class TMainStatusBar;
+class TMDIChild;
 class TRecentFiles;
 class TBitmap;
 
@@ -152,6 +154,9 @@ public:
     TDocumentTabs* Tabs() const { return tabMDI_; }
     TMainStatusBar* MainStatusBar() const { return statusBar_; }
     QMdiSubWindow* SubWindowOf(const TDocument& document) const;
+    // The document window whose shown frame the drag carries, if it is
+    // still open.
+    TMDIChild* ViewDragSource(const QMimeData& mime) const;
     TDocument* DocumentOf(const QMdiSubWindow* window) const;
 
     // TEditorWindows.

@@ -90,6 +90,14 @@ void TfrmMain::dropEvent(QDropEvent* event)
         Qt::QueuedConnection);
 }
 
+TMDIChild* TfrmMain::ViewDragSource(const QMimeData& mime) const
+{
+    for (const auto& [document, window] : subWindows_)
+        if (auto* child = qobject_cast<TMDIChild*>(window->widget()); child && child->IsDragOf(mime))
+            return child->ViewBitmap().Empty() ? nullptr : child;
+    return nullptr;
+}
+
 std::string TfrmMain::SampleFolderRedirect(const std::string& fileName) const
 {
     const fs::path file(fileName);

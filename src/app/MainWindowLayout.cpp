@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMimeData>
 #include <QMenu>
 #include <QPainter>
 #include <QSplitter>
@@ -23,6 +24,7 @@
 #include "app/DocumentTabs.h"
 #include "app/FLListBox.h"
 #include "app/FrameCard.h"
+#include "app/MDIChild.h"
 #include "app/MainStatusBar.h"
 #include "app/MainWindow.h"
 #include "document/Document.h"
@@ -187,6 +189,20 @@ void TfrmMain::CreateFramePanel()
                 document->MoveFrame(from, to);
         },
         Qt::QueuedConnection);
+    // A document's shown frame dropped on a card is inserted there.
+    lbFrames_->AcceptsForeignDrag = [this](const QMimeData& mime, int index) {
+        return index >= 0 && ViewDragSource(mime) != nullptr;
+    };
+    lbFrames_->OnForeignDrop = [this](const QMimeData& mime, int index) {
+        if (const TMDIChild* source = ViewDragSource(mime); source && index >= 0) {
+            // Queued like the moves; the picture is copied now, while the
+            // source surely shows it.
+            const TBitmap picture = source->ViewBitmap();
+            QMetaObject::invokeMethod(
+                this, [this, picture, index] { context_->InsertBitmapAsFrame(picture, index, "Add Frame"); },
+                Qt::QueuedConnection);
+        }
+    };
     layout->addWidget(lbFrames_, 1);
 }
 

@@ -5,12 +5,14 @@
 #include <QClipboard>
 #include <QDropEvent>
 #include <QImage>
+#include <QMdiSubWindow>
 #include <QMimeData>
 #include <QUrl>
 #include <QtTest>
 #include <filesystem>
 
 #include "app/FLListBox.h"
+#include "app/MDIChild.h"
 #include "document/Document.h"
 #include "document/EditorContext.h"
 #include "gif/GIFImage.h"
@@ -67,6 +69,7 @@ private slots:
     void threeDroppedFilesOpenInDropOrder();
     void filesTheEditorCannotUseAreRefused();
     void pasteFollowsTheClipboard();
+    void aDocumentsShownFrameDropsOntoACard();
 };
 
 void FileOpeningTest::corpusAnimationSurvivesADraggedMoveAndItsUndo()
@@ -227,6 +230,50 @@ void FileOpeningTest::pasteFollowsTheClipboard()
     QGuiApplication::clipboard()->clear();
     rig.Settle();
     QVERIFY(!paste->isEnabled());
+}
+
+void FileOpeningTest::aDocumentsShownFrameDropsOntoACard()
+{
+    TMainWindowRig rig;
+    TfrmMain& window = rig.Start();
+    const std::string source = rig.File("source.gif");
+    const std::string target = rig.File("target.gif");
+    test::WriteAnimation(source, 2, 16, 12);
+    test::WriteAnimation(target, 3, 16, 12);
+    window.OpenFileByType(source);
+    rig.Settle();
+    TMDIChild* sourceView = qobject_cast<TMDIChild*>(window.SubWindowOf(*window.Context().ActiveDocument())->widget());
+    window.Context().ShowFrame(1);
+    const uint32_t shownColor = sourceView->ViewBitmap().PixelColor(0, 0);
+    const std::unique_ptr<QMimeData> drag = sourceView->CreateDragData();
+    window.OpenFileByType(target);
+    rig.Settle();
+    TDocument* targetDocument = window.Context().ActiveDocument();
+
+    auto* list = window.findChild<TFLListBox*>("lbFrames");
+    list->doItemsLayout();
+    // Below the cards nothing is dropped.
+    const QRect last = list->visualItemRect(list->item(list->count() - 1));
+    DropOnto(*list->viewport(), *drag, QPoint(last.center().x(), last.bottom() + 20));
+    rig.Settle();
+    QCOMPARE(window.Context().Animation().Frames.Count(), 3);
+
+    DropOnto(*list->viewport(), *drag, list->visualItemRect(list->item(1)).center());
+    rig.Settle();
+    QCOMPARE(window.Context().ActiveDocument(), targetDocument);
+    QCOMPARE(window.Context().Animation().Frames.Count(), 4);
+    QCOMPARE(list->count(), 4);
+    QCOMPARE(window.Context().Frames().Selected(), 1);
+    QCOMPARE(targetDocument->History().LastName(), std::string("Add Frame"));
+    TGIFSubImage& inserted = *window.Context().Animation().Frames[1];
+    QCOMPARE(inserted.RenderBitmap()->PixelColor(0, 0), shownColor);
+
+    // Once the source window is gone its drag carries nothing.
+    window.Context().CloseDocument(*window.Context().FindDocument(source), false);
+    rig.Settle();
+    DropOnto(*list->viewport(), *drag, list->visualItemRect(list->item(0)).center());
+    rig.Settle();
+    QCOMPARE(window.Context().Animation().Frames.Count(), 4);
 }
 
 } // namespace fl
