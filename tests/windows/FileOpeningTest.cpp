@@ -27,19 +27,7 @@ namespace {
 using test::FileBytes;
 using test::TMainWindowRig;
 
-// The pixels of every frame of a file, as the engine reads them.
-std::vector<std::vector<uint8_t>> FramePixels(const std::string& path)
-{
-    TGIFImage image;
-    image.LoadFromFile(path);
-    std::vector<std::vector<uint8_t>> frames;
-    for (int i = 0; i < image.Frames.Count(); ++i) {
-        const TGIFSubImage& frame = *image.Frames[i];
-        frames.emplace_back(frame.Pixels(), frame.Pixels() + frame.PixelBytes());
-    }
-    return frames;
-}
-
+// The pixels of every frame, as the engine holds them.
 std::vector<std::vector<uint8_t>> FramePixels(TGIFImage& image)
 {
     std::vector<std::vector<uint8_t>> frames;
@@ -48,6 +36,13 @@ std::vector<std::vector<uint8_t>> FramePixels(TGIFImage& image)
         frames.emplace_back(frame.Pixels(), frame.Pixels() + frame.PixelBytes());
     }
     return frames;
+}
+
+std::vector<std::vector<uint8_t>> FramePixels(const std::string& path)
+{
+    TGIFImage image;
+    image.LoadFromFile(path);
+    return FramePixels(image);
 }
 
 void DropOnto(QWidget& target, const QMimeData& data, const QPoint& at)

@@ -29,22 +29,12 @@
 #include "platform/SettingsKeys.h"
 #include "platform/SettingsStore.h"
 #include "windows/MainWindowSupport.h"
+#include "windows/ModalSupport.h"
 
 using namespace fl;
+using fl::test::OnModal;
 
 namespace {
-
-// Runs the action on the next modal window once it is open; gives up after
-// five seconds, so that a dialog never shown fails the test on its answer.
-void OnModal(std::function<void(QWidget&)> action, int triesLeft = 500)
-{
-    QTimer::singleShot(triesLeft == 500 ? 0 : 10, [action = std::move(action), triesLeft]() mutable {
-        if (QWidget* modal = QApplication::activeModalWidget(); modal && modal->isVisible())
-            action(*modal);
-        else if (triesLeft > 0)
-            OnModal(std::move(action), triesLeft - 1);
-    });
-}
 
 std::optional<int> StoredPosition(const TSettingsStore& settings)
 {

@@ -36,8 +36,10 @@
 #include "platform/Bitmap.h"
 #include "platform/MessageService.h"
 #include "platform/Stream.h"
+#include "windows/ModalSupport.h"
 
 using namespace fl;
+using fl::test::OnModal;
 
 namespace {
 
@@ -45,20 +47,6 @@ std::string CompanionLibraryPath()
 {
     return (QCoreApplication::applicationDirPath() + QLatin1Char('/')).toStdString() +
            CompanionLibraryFileName();
-}
-
-// Runs the action on the next modal window once it is open. Polls, since
-// the box is built and shown inside the call under test; after five seconds
-// without one the call showed none, and the test fails on its answer
-// rather than hanging here.
-void OnModal(std::function<void(QWidget&)> action, int triesLeft = 500)
-{
-    QTimer::singleShot(triesLeft == 500 ? 0 : 10, [action = std::move(action), triesLeft]() mutable {
-        if (QWidget* modal = QApplication::activeModalWidget(); modal && modal->isVisible())
-            action(*modal);
-        else if (triesLeft > 0)
-            OnModal(std::move(action), triesLeft - 1);
-    });
 }
 
 // The box's push buttons from left to right, as the user sees them.
