@@ -14,8 +14,8 @@
 #include <algorithm>
 #include <array>
 #include <cstdlib>
-#include <functional>
 #include <exception>
+#include <functional>
 #include <vector>
 
 #include "app/AppIcons.h"

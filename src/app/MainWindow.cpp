@@ -15,8 +15,6 @@
 #include <QSignalBlocker>
 #include <QStatusTipEvent>
 #include <QTimer>
-#include <filesystem>
-#include <system_error>
 
 #include "app/Application.h"
 #include "app/DocumentTabs.h"
@@ -282,7 +280,6 @@ TDocument* TfrmMain::DocumentOf(const QMdiSubWindow* window) const
 
 bool TfrmMain::ShowFrame(int index)
 {
-    StopPlayback(true);
     TDocument* document = context_->ActiveDocument();
     QMdiSubWindow* window = document ? SubWindowOf(*document) : nullptr;
     auto* child = window ? qobject_cast<TMDIChild*>(window->widget()) : nullptr;
