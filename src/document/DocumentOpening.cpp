@@ -131,11 +131,11 @@ bool TEditorContext::ListAfterLoad(const std::string& path)
             if (frame.IsEmpty())
                 continue;
             windows_.Progress(TProgressStage::Running, (i + 1) * 100 / count);
-            frameList_.AddItem(FrameItemCaption, FramePicture(frame));
+            AppendFrameItem(frame);
         }
         windows_.Progress(TProgressStage::Ending, 100);
     } else if (animation_.Frames.Count() == 1 && !animation_.Frames[0]->IsEmpty()) {
-        frameList_.AddItem(FrameItemCaption, FramePicture(*animation_.Frames[0]));
+        AppendFrameItem(*animation_.Frames[0]);
     }
     frameList_.EndUpdate();
 

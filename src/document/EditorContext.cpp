@@ -268,9 +268,24 @@ void TEditorContext::FillFrameList()
     for (int i = 0; i < animation_.Frames.Count(); ++i) {
         TGIFSubImage& frame = *animation_.Frames[i];
         if (!frame.IsEmpty())
-            frameList_.AddItem(FrameItemCaption, FramePicture(frame));
+            AppendFrameItem(frame);
     }
     frameList_.EndUpdate();
+}
+
+void TEditorContext::AppendFrameItem(TGIFSubImage& frame)
+{
+    frameList_.AddItem(FrameItemCaption, FramePicture(frame));
+    ForgetRendering(frame);
+}
+
+void TEditorContext::ForgetRendering(TGIFSubImage& frame)
+{
+    // The list keeps its own thumbnail and a shown frame is rendered again,
+    // so a long animation need not hold two pictures of every frame. The
+    // first frame's stays: it is shown at once and colors the frame panel.
+    if (animation_.Frames.Count() > 0 && &frame != animation_.Frames[0])
+        frame.ReleaseRendering();
 }
 
 void TEditorContext::SetFrameSize(int size)
@@ -278,8 +293,11 @@ void TEditorContext::SetFrameSize(int size)
     values_.FrameSize = static_cast<uint8_t>(std::clamp(size, 1, 255));
     frameList_.SetThumbnailBound(values_.FrameSize);
     frameList_.BeginUpdate();
-    for (int i = 0; i < frameList_.Count() && i < animation_.Frames.Count(); ++i)
+    for (int i = 0; i < frameList_.Count() && i < animation_.Frames.Count(); ++i) {
         frameList_.ReplaceThumbnail(i, FramePicture(*animation_.Frames[i]));
+        if (i != frameList_.Selected())
+            ForgetRendering(*animation_.Frames[i]);
+    }
     frameList_.EndUpdate();
 }
 

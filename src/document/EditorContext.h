@@ -175,6 +175,9 @@ private:
     // moved behind the others) and makes its document; false when the
     // animation has no frame to show.
     bool ListAfterLoad(const std::string& path);
+    // Adds the frame's list item, then lets the frame forget its rendering.
+    void AppendFrameItem(TGIFSubImage& frame);
+    void ForgetRendering(TGIFSubImage& frame);
     // Starts a new animation (and its untitled document) with the bitmap as
     // its only frame.
     bool StartAnimationWith(const TBitmap& bitmap, const std::string& undoName);

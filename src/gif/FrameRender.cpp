@@ -291,4 +291,10 @@ void TGIFSubImage::ReplaceBitmap(const TBitmap* bitmap)
         CopyFrom(*bitmap);
 }
 
+void TGIFSubImage::ReleaseRendering()
+{
+    bitmap_.reset();
+    MaskPending = true;
+}
+
 } // namespace fl

@@ -111,6 +111,9 @@ public:
     // Drops the cached rendering and, when a bitmap is given, converts it
     // into the frame.
     void ReplaceBitmap(const TBitmap* bitmap);
+    // Drops the cached rendering and its mask, to save their memory; the
+    // next RenderBitmap makes both again.
+    void ReleaseRendering();
     // The frame made from a bitmap: its pixels, colors (reduced through the
     // document's reduction settings beyond 8 bits) and transparency mask.
     void CopyFrom(const TBitmap& bitmap);

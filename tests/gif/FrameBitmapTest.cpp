@@ -351,6 +351,28 @@ TEST(FrameCacheTest, PaletteAndGeometryChangesDropTheRendering)
     EXPECT_EQ(frame.Bitmap(), nullptr);
 }
 
+TEST(FrameCacheTest, AReleasedRenderingComesBackWithItsMask)
+{
+    TGIFImage image;
+    auto pixel = [](int x, int y) { return uint8_t((x + y) % 3); };
+    TGIFSubImage& frame =
+        AddIndexedFrame(image, 6, 3, {MakeColor(0, 0, 0), MakeColor(255, 0, 0), MakeColor(0, 0, 255)}, pixel);
+    MakeTransparent(frame, 2);
+    ASSERT_NE(frame.RenderBitmap(), nullptr);
+    ASSERT_FALSE(frame.MaskPending);
+
+    frame.ReleaseRendering();
+    EXPECT_EQ(frame.Bitmap(), nullptr);
+    const TBitmap* again = frame.RenderBitmap();
+    ASSERT_NE(again, nullptr);
+    ASSERT_NE(again->Mask(), nullptr) << "the mask is made again with the rendering";
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 6; ++x) {
+            EXPECT_EQ(again->ScanLine(y)[x], pixel(x, y));
+            EXPECT_EQ(MaskBit(*again->Mask(), x, y), pixel(x, y) == 2);
+        }
+}
+
 TEST(FrameCacheTest, CopyingFramesCopiesTheRenderingButNotFromEmptyFrames)
 {
     TGIFImage image;
