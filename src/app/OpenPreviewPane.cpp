@@ -208,8 +208,15 @@ void TOpenPreviewPane::WritePosition()
 void TOpenPreviewPane::SelectionChanged()
 {
     auto* selection = qobject_cast<QItemSelectionModel*>(sender());
-    if (selection && !selection->hasSelection())
+    if (selection && !selection->hasSelection()) {
         ClearPreview();
+        return;
+    }
+    // Typing a name selects its file without making it the current one: the
+    // preview follows the selection too, when it is a single file.
+    const QStringList files = dialog_ ? dialog_->selectedFiles() : QStringList();
+    if (files.size() == 1 && files.first() != shownFile_ && QFileInfo(files.first()).isFile())
+        ShowFile(files.first());
 }
 
 void TOpenPreviewPane::ClearPreview()

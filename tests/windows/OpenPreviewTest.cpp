@@ -12,6 +12,7 @@
 #include <QGridLayout>
 #include <QImage>
 #include <QLabel>
+#include <QLineEdit>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSplitter>
@@ -253,6 +254,13 @@ void OpenPreviewTest::dialogSelectionDrivesThePreview()
     QCOMPARE(rig.Label()->text(), QStringLiteral("Unabled to load image."));
     list->setCurrentIndex(model->index(Path("sub")));
     QVERIFY(rig.Cleared());
+
+    // A typed name selects its file, and the preview follows.
+    auto* name = rig.Find<QLineEdit>("fileNameEdit");
+    QVERIFY(name);
+    name->setFocus();
+    QTest::keyClicks(name, QStringLiteral("anim.gif"));
+    QTRY_COMPARE(rig.Label()->text(), QStringLiteral("Dimensions: (4 x 6)"));
 }
 
 void OpenPreviewTest::pictureStaysCentredAsTheSplitterMoves()
