@@ -72,6 +72,16 @@ void THorizontalExtent::ApplyToScrollBar() const
 {
     if (!attached_)
         return;
+    // The extent alone decides whether the bar shows, as the policy: left
+    // to Qt, the view's own range (from the laid-out items) and this one
+    // would show and hide the bar in turn, each change laying the list out
+    // again inside the last, until the stack ran out. Showing the bar can
+    // only narrow the viewport (a vertical bar may follow), and hiding it
+    // only widen it, so the choice never flips back.
+    const Qt::ScrollBarPolicy policy =
+        width_ > list_.viewport()->width() ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff;
+    if (list_.horizontalScrollBarPolicy() != policy)
+        list_.setHorizontalScrollBarPolicy(policy);
     QScrollBar* bar = list_.horizontalScrollBar();
     const int page = list_.viewport()->width();
     bar->setPageStep(page);
