@@ -74,6 +74,7 @@ TDocument* TEditorContext::SetActiveAside()
         windows_.PausePreview();
         KeepEdits(*previous);
         previous->loaded_ = false;
+        previous->reloadPending_ = false;
         active_ = nullptr;
     }
     frameList_.BeginUpdate();

@@ -41,16 +41,21 @@ void TEditorContext::DocumentActivated(TDocument& document)
 
 void TEditorContext::DocumentDeactivated(TDocument& document)
 {
-    if (document.loaded_ && !document.reloadPending_)
-        KeepEdits(document);
+    KeepEdits(document);
     SetStatusText("");
+    // A reload still waiting was for this activation: run after another
+    // document took over, it would load this file under the other's name.
+    // The next activation posts its own.
+    document.reloadPending_ = false;
     if (documents_.size() > 1)
         document.loaded_ = false;
 }
 
 void TEditorContext::KeepEdits(TDocument& document)
 {
-    if (document.history_.Count() == document.workingCopyCount_)
+    // Until its reload has run, the active animation holds another
+    // document's state, never this one's edits.
+    if (!document.loaded_ || document.reloadPending_ || document.history_.Count() == document.workingCopyCount_)
         return;
     if (IsFile(document.workingCopy_) && document.WriteWorkingCopy()) {
         document.workingCopyCount_ = document.history_.Count();
@@ -80,6 +85,9 @@ void TEditorContext::DispatchReload(TDocument* document)
     if (!IsOpen(document) || !document->reloadPending_)
         return;
     document->reloadPending_ = false;
+    // Only the active document's file may become the active animation.
+    if (document != active_)
+        return;
     ReloadDocument(*document);
 }
 
