@@ -23,6 +23,7 @@
 #include "app/MainStatusBar.h"
 #include "app/QtClipboard.h"
 #include "app/WarningsDialog.h"
+#include "app/WindowArrangement.h"
 #include "color/FileTypes.h"
 #include "color/TextRoutines.h"
 #include "document/ActionStates.h"
@@ -194,18 +195,13 @@ void TfrmMain::showEvent(QShowEvent* event)
         this, [this] { DeferredStartup(); }, Qt::QueuedConnection);
 }
 
-void TfrmMain::PlaceDocumentWindow(QMdiSubWindow* window)
-{
-    const QSize workspace = mdiArea_->viewport()->size();
-    if (workspace.width() > 0 && workspace.height() > 0)
-        window->resize(workspace * 3 / 4);
-}
-
 void TfrmMain::DeferredStartup()
 {
+    // Windows opened before the main window had its size (a file named on
+    // the command line) are placed again now that it has.
     for (QMdiSubWindow* window : mdiArea_->subWindowList())
         if (!window->isMaximized() && !window->isMinimized())
-            PlaceDocumentWindow(window);
+            PlaceNewWindow(*mdiArea_, *window);
     // The thumbnail browser and the welcome dialog are not part of the
     // window yet; the logo is.
     if (displayAnimation_)
@@ -313,7 +309,7 @@ void TfrmMain::DocumentAdded(TDocument& document)
     tabMDI_->SelectDocument(document);
     auto* entry = popPlayAni_->addAction(QString::fromStdString(document.FileName()));
     playEntries_[&document] = entry;
-    PlaceDocumentWindow(window);
+    PlaceNewWindow(*mdiArea_, *window);
     window->show();
     mdiArea_->setActiveSubWindow(window);
     --contextActivating_;

@@ -211,10 +211,6 @@ private:
     void PlaceToolbars(const std::vector<std::pair<int, int>>& positions);
     void ApplyPanelSizes();
     void UpdateDocumentPresence();
-    // New document windows take three quarters of the workspace, as the
-    // system places them; the ones opened before the main window had its
-    // size are placed again once it has.
-    void PlaceDocumentWindow(QMdiSubWindow* window);
     void RebuildWindowMenu();
     void OnSubWindowActivated(QMdiSubWindow* window);
     void OnTabSelected(int index);
@@ -223,8 +219,6 @@ private:
     void DeferredStartup();
     void PlaceStartupLogo();
     void ShowLogoFrame();
-    void TileDocuments(bool horizontally);
-    void ArrangeMinimized();
     void InstallWarnings();
     void UndoActiveDocument();
     void FillRecentFilesMenu(QMenu* menu);

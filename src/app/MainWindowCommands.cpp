@@ -17,6 +17,7 @@
 #include "app/AppIcons.h"
 #include "app/DocumentTabs.h"
 #include "app/MainWindow.h"
+#include "app/WindowArrangement.h"
 #include "document/ActionStates.h"
 #include "document/Document.h"
 #include "document/EditorContext.h"
@@ -60,14 +61,14 @@ void TfrmMain::CreateActions()
     actThumbs_->setIcon(ActionIcon("ThumbsShowHide"));
     connect(actThumbs_, &QAction::triggered, this, [this] { ToggleThumbnails(); });
     connect(Action("FileExit"), &QAction::triggered, this, &QWidget::close);
-    connect(Action("WindowCascade"), &QAction::triggered, this, [this] { mdiArea_->cascadeSubWindows(); });
-    connect(Action("WindowTileHorizontal"), &QAction::triggered, this, [this] { TileDocuments(true); });
-    connect(Action("WindowTileVertical"), &QAction::triggered, this, [this] { TileDocuments(false); });
+    connect(Action("WindowCascade"), &QAction::triggered, this, [this] { CascadeWindows(*mdiArea_); });
+    connect(Action("WindowTileHorizontal"), &QAction::triggered, this, [this] { TileWindows(*mdiArea_, true); });
+    connect(Action("WindowTileVertical"), &QAction::triggered, this, [this] { TileWindows(*mdiArea_, false); });
     connect(Action("WindowMinimizeAll"), &QAction::triggered, this, [this] {
         for (QMdiSubWindow* window : mdiArea_->subWindowList())
             window->showMinimized();
     });
-    connect(Action("WindowArrangeAll"), &QAction::triggered, this, [this] { ArrangeMinimized(); });
+    connect(Action("WindowArrangeAll"), &QAction::triggered, this, [this] { ArrangeMinimizedWindows(*mdiArea_); });
     connect(Action("WindowNextDoc"), &QAction::triggered, this,
             [this] { mdiArea_->activateNextSubWindow(); });
     connect(Action("WindowPrevDoc"), &QAction::triggered, this,
@@ -430,44 +431,6 @@ void TfrmMain::RefreshActions()
     }
     for (QAction* entry : popPlayAni_->actions())
         entry->setEnabled(states.Enabled("AnimationPlay"));
-}
-
-void TfrmMain::TileDocuments(bool horizontally)
-{
-    std::vector<QMdiSubWindow*> windows;
-    for (QMdiSubWindow* window : mdiArea_->subWindowList())
-        if (!window->isMinimized())
-            windows.push_back(window);
-    if (windows.empty())
-        return;
-    const QRect area = mdiArea_->viewport()->rect();
-    const int count = static_cast<int>(windows.size());
-    for (int i = 0; i < count; ++i) {
-        QMdiSubWindow* window = windows[static_cast<size_t>(i)];
-        if (window->isMaximized())
-            window->showNormal();
-        if (horizontally) {
-            const int top = area.height() * i / count;
-            window->setGeometry(0, top, area.width(), area.height() * (i + 1) / count - top);
-        } else {
-            const int left = area.width() * i / count;
-            window->setGeometry(left, 0, area.width() * (i + 1) / count - left, area.height());
-        }
-    }
-}
-
-void TfrmMain::ArrangeMinimized()
-{
-    // Icons of minimized documents in a row along the bottom edge.
-    int left = 0;
-    const int bottom = mdiArea_->viewport()->height();
-    for (QMdiSubWindow* window : mdiArea_->subWindowList()) {
-        if (!window->isMinimized())
-            continue;
-        const QSize size = window->size();
-        window->move(left, std::max(0, bottom - size.height()));
-        left += size.width();
-    }
 }
 
 } // namespace fl
