@@ -155,6 +155,9 @@ void DrawFrameCard(QPainter& painter, const QRect& itemRect, const TFrameCard& c
     const QString index = QString::number(card.Index);
     painter.drawText(QRect(QPoint(cardRect.x() + 6, cardRect.y() + 4), metrics.size(Qt::TextSingleLine, index)),
                      textFlags, index);
+    // Only the size sits on the highlight; the index's strip keeps the card's color.
+    if (card.Selected)
+        painter.setPen(card.HighlightTextColor);
     const QString size = FrameSizeCaption(card.FrameWidth, card.FrameHeight);
     const int sizeWidth = metrics.horizontalAdvance(size);
     const QPoint sizeAt((cardRect.x() + RightEdge(cardRect) - sizeWidth) / 2, BottomEdge(cardRect) - captionHeight - 1);
@@ -162,7 +165,7 @@ void DrawFrameCard(QPainter& painter, const QRect& itemRect, const TFrameCard& c
 }
 
 void DrawFrameListItem(QPainter& painter, const QRect& itemRect, const TFLListBox& list, const TFrameListItem& item,
-                       int index, int frameSize, bool selected, const QColor& textColor)
+                       int index, int frameSize, bool selected)
 {
     TFrameCard card;
     card.Index = index;
@@ -173,7 +176,10 @@ void DrawFrameListItem(QPainter& painter, const QRect& itemRect, const TFLListBo
     card.Selected = selected;
     card.BrushColor = list.BrushColor;
     card.HighlightColor = list.HighlightColor;
-    card.TextColor = textColor;
+    // The card is drawn in the button face color, so its text is the
+    // button text.
+    card.TextColor = list.palette().color(QPalette::ButtonText);
+    card.HighlightTextColor = list.SelTextColor;
     DrawFrameCard(painter, itemRect, card);
 }
 

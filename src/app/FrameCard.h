@@ -34,7 +34,10 @@ struct TFrameCard {
     bool Selected = false;
     QColor BrushColor;
     QColor HighlightColor;
+    // Text on the card's own color, and text on the highlight (the bottom
+    // strip of a selected card): each must read against its background.
     QColor TextColor;
+    QColor HighlightTextColor;
 };
 
 // The card's panel before its raised edge: the item shrunk by 3 on every
@@ -54,9 +57,8 @@ QString FrameSizeCaption(int frameWidth, int frameHeight);
 // Draws the card of the item rectangle in the painter's font.
 void DrawFrameCard(QPainter& painter, const QRect& itemRect, const TFrameCard& card);
 
-// Builds the card of a frame-list item with the list's colors and the given
-// text color (the list's drawing request sets it per state) and draws it.
+// Builds the card of a frame-list item with the list's colors and draws it.
 void DrawFrameListItem(QPainter& painter, const QRect& itemRect, const TFLListBox& list, const TFrameListItem& item,
-                       int index, int frameSize, bool selected, const QColor& textColor);
+                       int index, int frameSize, bool selected);
 
 } // namespace fl

@@ -176,7 +176,7 @@ void TfrmMain::CreateFramePanel()
         const TFrameListModel& frames = context_->Frames();
         if (index >= 0 && index < frames.Count())
             DrawFrameListItem(painter, rect, *lbFrames_, frames.Item(index), index, context_->Values().FrameSize,
-                              selected, painter.pen().color());
+                              selected);
     };
     // A right click shows the frame before the popup opens.
     connect(lbFrames_, &TFLListBox::RightPressed, this, [this](int index) { context_->ShowFrame(index); });

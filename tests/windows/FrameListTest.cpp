@@ -133,6 +133,7 @@ TFrameCard TestCard(bool selected)
     card.BrushColor = QColor(192, 192, 192);
     card.HighlightColor = QColor(0, 0, 200);
     card.TextColor = QColor(250, 250, 0);
+    card.HighlightTextColor = QColor(0, 250, 250);
     // Left half red, right half green.
     card.Thumbnail = QImage(80, 50, QImage::Format_RGB32);
     card.Thumbnail.fill(QColor(255, 0, 0));
@@ -266,6 +267,15 @@ void FrameListTest::SelectedCardIsFramedAndFilled()
     // The strip keeps its sunken edge around the fill.
     QVERIFY(selected.Image.pixelColor(strip.topLeft()) != highlight);
     QVERIFY(!HasColor(plain.Image, plain.Image.rect(), highlight));
+
+    // Each text reads against its own background: the index on the card's
+    // color keeps the card's text color, the size on the highlight takes the
+    // highlighted text color.
+    const QRect top = FrameTopStripRect(FrameCardRect(item, 80), selected.CaptionHeight);
+    QVERIFY(HasColor(selected.Image, top, selectedCard.TextColor));
+    QVERIFY(!HasColor(selected.Image, top, selectedCard.HighlightTextColor));
+    QVERIFY(HasColor(selected.Image, strip, selectedCard.HighlightTextColor));
+    QVERIFY(!HasColor(plain.Image, plain.Image.rect(), plainCard.HighlightTextColor));
 }
 
 void FrameListTest::ThumbnailAndCaptionsAreDrawn()
@@ -363,7 +373,7 @@ void FrameListTest::ListItemDrawsItsFrame()
     image.fill(Untouched);
     {
         QPainter painter(&image);
-        DrawFrameListItem(painter, image.rect(), list, frames.Item(0), 0, 80, true, QColor(255, 255, 255));
+        DrawFrameListItem(painter, image.rect(), list, frames.Item(0), 0, 80, true);
     }
     const QRect thumb = FrameThumbnailRect(FrameCardRect(image.rect(), 80), 80, 32);
     QCOMPARE(thumb.size(), QSize(80, 32));
