@@ -1,0 +1,140 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The main window's workspace as a user handles it: changing the frame size
+// with an animation open, switching between minimized documents through
+// their tabs, and where document windows open and cascade.
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QTabBar>
+#include <QtTest>
+
+#include "app/FLListBox.h"
+#include "app/WindowArrangement.h"
+#include "document/Document.h"
+#include "document/EditorContext.h"
+#include "windows/MainWindowSupport.h"
+
+using namespace fl;
+using namespace fl::test;
+
+namespace {
+
+std::string ActiveName(TfrmMain& window)
+{
+    const TDocument* document = window.Context().ActiveDocument();
+    return document ? document->ShortName() : std::string();
+}
+
+int ListedFrames(TfrmMain& window)
+{
+    return window.findChild<TFLListBox*>("lbFrames")->count();
+}
+
+void ClickTab(TfrmMain& window, int index)
+{
+    auto* tabs = window.findChild<QTabBar*>("tabMDI");
+    QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(index).center());
+    TMainWindowRig::Settle();
+}
+
+} // namespace
+
+class WorkspaceTest : public QObject {
+    Q_OBJECT
+private slots:
+    void frameSizeChangesWithAnAnimationOpen();
+    void minimizedDocumentsSwitchByTab();
+    void documentWindowsStayInTheWorkspace();
+};
+
+void WorkspaceTest::frameSizeChangesWithAnAnimationOpen()
+{
+    // The list's horizontal extent and the view's own scroll range used to
+    // show and hide the scroll bar in turn until the stack overflowed.
+    TMainWindowRig rig;
+    TfrmMain& window = rig.Start();
+    window.OpenFileByType(FL_SHARED_DIR "/corpus/animated/animated-red-blue.gif");
+    rig.Settle();
+    for (const int size : {96, 160, 80, 160, 112, 144}) {
+        window.SelectFrameSize(size);
+        rig.Settle();
+        auto* list = window.findChild<TFLListBox*>("lbFrames");
+        QCOMPARE(list->CurrentWidth(), size + 26);
+        QCOMPARE(list->visualItemRect(list->item(0)).height(), size + 65);
+    }
+}
+
+void WorkspaceTest::minimizedDocumentsSwitchByTab()
+{
+    TMainWindowRig rig;
+    TfrmMain& window = rig.Start();
+    WriteAnimation(rig.File("one.gif"), 2);
+    WriteAnimation(rig.File("two.gif"), 3);
+    window.OpenFileByType(rig.File("one.gif"));
+    window.OpenFileByType(rig.File("two.gif"));
+    rig.Settle();
+    // Minimizing activates each window in turn; the reloads those
+    // activations posted must not leave a document marked as shown.
+    window.Action("WindowMinimizeAll")->trigger();
+    rig.Settle();
+
+    ClickTab(window, 0);
+    QCOMPARE(ActiveName(window), std::string("one.gif"));
+    QCOMPARE(window.Context().Animation().Frames.Count(), 2);
+    QCOMPARE(ListedFrames(window), 2);
+    ClickTab(window, 1);
+    QCOMPARE(ActiveName(window), std::string("two.gif"));
+    QCOMPARE(ListedFrames(window), 3);
+
+    // Closing the shown document leaves the list to the other one.
+    ClickTab(window, 0);
+    window.Action("FileClose")->trigger();
+    rig.Settle();
+    QCOMPARE(ActiveName(window), std::string("two.gif"));
+    QCOMPARE(window.Context().Animation().Frames.Count(), 3);
+    QCOMPARE(ListedFrames(window), 3);
+}
+
+void WorkspaceTest::documentWindowsStayInTheWorkspace()
+{
+    // Slots step down and right and start again before leaving the area.
+    QCOMPARE(CascadeSlot(QSize(400, 200), 20, 0), QRect(0, 0, 300, 150));
+    QCOMPARE(CascadeSlot(QSize(400, 200), 20, 2), QRect(40, 40, 300, 150));
+    QCOMPARE(CascadeSlot(QSize(400, 200), 20, 3), QRect(0, 0, 300, 150));
+    QCOMPARE(CascadeSlot(QSize(10, 10), 20, 5), QRect(0, 0, 7, 7));
+
+    TMainWindowRig rig;
+    TfrmMain& window = rig.Start();
+    window.setGeometry(0, 0, 1600, 1000);
+    rig.Settle();
+    const char* names[] = {"a.gif", "b.gif", "c.gif", "d.gif", "e.gif"};
+    for (const char* name : names) {
+        WriteAnimation(rig.File(name), 1);
+        window.OpenFileByType(rig.File(name));
+        rig.Settle();
+    }
+    QMdiArea* area = window.MdiArea();
+    const QRect workspace = area->viewport()->rect();
+    const auto allInside = [&] {
+        for (QMdiSubWindow* sub : area->subWindowList())
+            if (!workspace.contains(sub->geometry()))
+                return false;
+        return true;
+    };
+    QVERIFY(allInside());
+    QCOMPARE(area->subWindowList().size(), 5);
+
+    // Cascade keeps usable sizes: each window three quarters of the area.
+    window.Action("WindowCascade")->trigger();
+    rig.Settle();
+    QVERIFY(allInside());
+    for (QMdiSubWindow* sub : area->subWindowList())
+        QCOMPARE(sub->size(), QSize(workspace.width() * 3 / 4, workspace.height() * 3 / 4));
+    // The active document stays on top, in the last slot.
+    QMdiSubWindow* active = area->activeSubWindow();
+    QVERIFY(active);
+    for (QMdiSubWindow* sub : area->subWindowList())
+        QVERIFY(sub == active || sub->y() < active->y());
+}
+
+QTEST_MAIN(WorkspaceTest)
+#include "WorkspaceTest.moc"
