@@ -255,6 +255,10 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* event)
             }
         }
     }
+    // After the area has placed its icons for the new size itself.
+    if (watched == mdiArea_->viewport() && event->type() == QEvent::Resize)
+        QMetaObject::invokeMethod(
+            this, [this] { KeepWindowsInWorkspace(*mdiArea_); }, Qt::QueuedConnection);
     if (watched == mdiArea_ && event->type() == QEvent::Resize && StartupLogoShown())
         PlaceStartupLogo();
     return QMainWindow::eventFilter(watched, event);
@@ -304,6 +308,14 @@ void TfrmMain::DocumentAdded(TDocument& document)
     window->setAttribute(Qt::WA_DeleteOnClose, false);
     window->setWindowTitle(QString::fromStdString(document.FileName()));
     window->installEventFilter(this);
+    // A window restored from an icon takes back the place it had, which a
+    // smaller workspace may no longer show, and the area puts icons in rows
+    // above the workspace when they do not fit: both are moved back in
+    // once the area has placed them.
+    connect(window, &QMdiSubWindow::windowStateChanged, this, [this] {
+        QMetaObject::invokeMethod(
+            this, [this] { KeepWindowsInWorkspace(*mdiArea_); }, Qt::QueuedConnection);
+    });
     subWindows_[&document] = window;
     tabMDI_->AddDocument(document);
     tabMDI_->SelectDocument(document);

@@ -103,6 +103,7 @@ void TfrmMain::CreateLayout()
     mdiArea_->setViewMode(QMdiArea::SubWindowView);
     mdiArea_->setActivationOrder(QMdiArea::CreationOrder);
     mdiArea_->installEventFilter(this);
+    mdiArea_->viewport()->installEventFilter(this);
     workspaceBrush_ = mdiArea_->background();
     vspLeft_->addWidget(pnlAniFrames_);
     vspLeft_->addWidget(mdiArea_);

@@ -107,4 +107,20 @@ void ArrangeMinimizedWindows(QMdiArea& area)
     }
 }
 
+void KeepWindowsInWorkspace(QMdiArea& area)
+{
+    const QSize workspace = area.viewport()->size();
+    if (workspace.isEmpty())
+        return;
+    for (QMdiSubWindow* window : area.subWindowList()) {
+        if (window->isHidden() || window->isMaximized())
+            continue;
+        const QRect frame = window->geometry();
+        const int left = std::max(0, std::min(frame.left(), workspace.width() - frame.width()));
+        const int top = std::max(0, std::min(frame.top(), workspace.height() - frame.height()));
+        if (left != frame.left() || top != frame.top())
+            window->move(left, top);
+    }
+}
+
 } // namespace fl

@@ -29,5 +29,9 @@ void CascadeWindows(QMdiArea& area);
 void TileWindows(QMdiArea& area, bool horizontally);
 // Lines the minimized windows up along the bottom edge.
 void ArrangeMinimizedWindows(QMdiArea& area);
+// After the workspace shrank or a window changed state: windows reaching
+// past an edge move back in as far as they fit, so none is left out of
+// reach.
+void KeepWindowsInWorkspace(QMdiArea& area);
 
 } // namespace fl
