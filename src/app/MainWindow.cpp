@@ -280,15 +280,14 @@ TDocument* TfrmMain::DocumentOf(const QMdiSubWindow* window) const
 
 bool TfrmMain::ShowFrame(int index)
 {
-    TDocument* document = context_->ActiveDocument();
-    QMdiSubWindow* window = document ? SubWindowOf(*document) : nullptr;
-    auto* child = window ? qobject_cast<TMDIChild*>(window->widget()) : nullptr;
-    if (!child || !child->ShowFrame(index))
-        return false;
+    // The list follows the selection even when the frame cannot be drawn.
     SelectFrameItem(index);
     if (QListWidgetItem* item = lbFrames_->item(index))
         lbFrames_->scrollToItem(item);
-    return true;
+    TDocument* document = context_->ActiveDocument();
+    QMdiSubWindow* window = document ? SubWindowOf(*document) : nullptr;
+    auto* child = window ? qobject_cast<TMDIChild*>(window->widget()) : nullptr;
+    return child && child->ShowFrame(index);
 }
 
 void TfrmMain::StatesChanged()

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "color/ActiveFrames.h"
 #include "color/AnimationFit.h"
 #include "color/FrameSettings.h"
 #include "document/Document.h"
@@ -21,19 +22,6 @@ std::string TEditorContext::FullPath(const std::string& path)
     std::error_code error;
     const auto full = std::filesystem::absolute(std::filesystem::path(path), error);
     return error ? path : full.lexically_normal().string();
-}
-
-const TBitmap& TEditorContext::FramePicture(TGIFSubImage& frame)
-{
-    // A frame that cannot be drawn gets an empty picture rather than
-    // stopping the whole list.
-    static const TBitmap none;
-    try {
-        if (const TBitmap* rendering = frame.RenderBitmap())
-            return *rendering;
-    } catch (const std::exception&) {
-    }
-    return none;
 }
 
 TEditorContext::TEditorContext(TMessageService& messages, TFileDialogService& dialogs, TSettingsStore& settings,
@@ -105,7 +93,7 @@ bool TEditorContext::InsertBitmapAsFrame(const TBitmap& bitmap, int index, const
         return false;
     }
     frameList_.BeginUpdate();
-    frameList_.InsertItem(index, FrameItemCaption, FramePicture(*inserted));
+    frameList_.InsertItem(index, FrameItemCaption, FrameListPicture(*inserted));
     frameList_.EndUpdate();
     document->AddCommand(ckFrame, atAdded, 0, -1, index, undoName);
     document->MarkModified(true);
@@ -249,8 +237,10 @@ bool TEditorContext::ShowFrame(int index)
         SetFrameDelay(frame, values_.DefaultDelay);
     frameList_.Select(index);
     active_->FrameToSelect = index;
-    if (!windows_.ShowFrame(index))
-        return false;
+    // The commands follow the selected frame even when the windows cannot
+    // draw it (they said why): it can still be deleted or moved, and its
+    // document saved.
+    const bool shown = windows_.ShowFrame(index);
     actions_.SetEnabled(ActFrameDelete, true);
     actions_.SetEnabled(ActEditCut, true);
     actions_.SetEnabled(ActEditCopy, true);
@@ -258,7 +248,7 @@ bool TEditorContext::ShowFrame(int index)
     actions_.EnableMoves(index, frameList_.Count());
     actions_.EnableDocumentActions(true);
     PublishStates();
-    return true;
+    return shown;
 }
 
 void TEditorContext::FillFrameList()
@@ -275,7 +265,7 @@ void TEditorContext::FillFrameList()
 
 void TEditorContext::AppendFrameItem(TGIFSubImage& frame)
 {
-    frameList_.AddItem(FrameItemCaption, FramePicture(frame));
+    frameList_.AddItem(FrameItemCaption, FrameListPicture(frame));
     ForgetRendering(frame);
 }
 
@@ -294,7 +284,7 @@ void TEditorContext::SetFrameSize(int size)
     frameList_.SetThumbnailBound(values_.FrameSize);
     frameList_.BeginUpdate();
     for (int i = 0; i < frameList_.Count() && i < animation_.Frames.Count(); ++i) {
-        frameList_.ReplaceThumbnail(i, FramePicture(*animation_.Frames[i]));
+        frameList_.ReplaceThumbnail(i, FrameListPicture(*animation_.Frames[i]));
         if (i != frameList_.Selected())
             ForgetRendering(*animation_.Frames[i]);
     }
