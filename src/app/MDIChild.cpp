@@ -367,18 +367,29 @@ bool TMDIChild::ShowFrame(int index)
     pb_->setGeometry(frame.Left(), frame.Top(), frame.Width(), frame.Height());
     pb_->SetFrame(std::move(image), transparent);
 
+    ColorFromFirstFrame(*animation.Frames[0]);
+    shownFrame_ = index;
+    return true;
+}
+
+void TMDIChild::ColorFromFirstFrame(TGIFSubImage& first)
+{
     // The area around the frame shows the color of the first frame's
-    // bottom-left corner (one pixel in).
-    TGIFSubImage& first = *animation.Frames[0];
-    if (const TBitmap* firstBitmap = first.IsEmpty() ? nullptr : first.RenderBitmap();
-        firstBitmap && firstBitmap->Width() > 1 && firstBitmap->Height() > 0) {
-        const uint32_t rgb = firstBitmap->PixelColor(1, firstBitmap->Height() - 1);
+    // bottom-left corner (one pixel in). A first frame the engine cannot
+    // draw (no colors anywhere) leaves the color as it was: the shown frame
+    // is drawn all the same.
+    const TBitmap* bitmap = nullptr;
+    try {
+        bitmap = first.IsEmpty() ? nullptr : first.RenderBitmap();
+    } catch (const std::exception&) {
+        return;
+    }
+    if (bitmap && bitmap->Width() > 1 && bitmap->Height() > 0) {
+        const uint32_t rgb = bitmap->PixelColor(1, bitmap->Height() - 1);
         QPalette colors = pnlFrame_->palette();
         colors.setColor(QPalette::Window, QColor::fromRgb(QRgb(rgb)));
         pnlFrame_->setPalette(colors);
     }
-    shownFrame_ = index;
-    return true;
 }
 
 QString TMDIChild::SizeText() const

@@ -21,6 +21,7 @@ namespace fl {
 class TDocument;
 class TEditorContext;
 class TFrameView;
+class TGIFSubImage;
 class TDocumentStatusBar;
 
 class TMDIChild : public QWidget {
@@ -74,6 +75,7 @@ protected:
 private:
     void ShowFrameMenu(QWidget* source, const QPoint& position);
     void StartViewDrag();
+    void ColorFromFirstFrame(TGIFSubImage& first);
     // "name - [Height: h x Width: w]" for the shown screen.
     QString SizeText() const;
 
