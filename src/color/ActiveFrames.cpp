@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "color/ActiveFrames.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <exception>
 #include <memory>
 #include <optional>
@@ -29,19 +31,23 @@ std::optional<uint16_t> TakeLoopExtension(TGIFImage& image)
     return stored;
 }
 
-// The list entry's picture. The frame is in the animation by now, so a
-// failing rendering must not undo the insertion; the entry then shows none.
-TBitmap Thumbnail(TGIFSubImage& frame)
+} // namespace
+
+const TBitmap& FrameListPicture(TGIFSubImage& frame)
 {
+    // A frame is in the animation by then, so a rendering that fails must
+    // not stop what put it there.
     try {
-        if (const TBitmap* rendering = frame.RenderBitmap())
+        if (const TBitmap* rendering = frame.RenderBitmap(); rendering && !rendering->Empty())
             return *rendering;
     } catch (const std::exception&) {
     }
-    return TBitmap();
+    thread_local TBitmap blank;
+    blank = TBitmap(std::max(0, frame.Width()), std::max(0, frame.Height()), TPixelFormat::pf1bit);
+    if (!blank.Empty())
+        std::fill_n(blank.Bits(), blank.RowBytes() * static_cast<size_t>(blank.Height()), uint8_t(0xFF));
+    return blank;
 }
-
-} // namespace
 
 bool MoveActiveFrame(TEditorHost& host, int from, int to)
 {
@@ -129,7 +135,7 @@ bool InsertFrameFromFile(TEditorHost& host, const std::string& path, int index)
         image->Frames.Insert(index, std::move(frame));
         image->SignalChange();
         TFrameListView& list = host.FrameList();
-        list.InsertItem(index, "Frame", Thumbnail(*inserted));
+        list.InsertItem(index, "Frame", FrameListPicture(*inserted));
         list.Select(index);
         return true;
     } catch (const std::exception& error) {

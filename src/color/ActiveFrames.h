@@ -7,7 +7,15 @@
 
 namespace fl {
 
+class TBitmap;
 class TEditorHost;
+class TGIFSubImage;
+
+// The picture of a frame for its list entry: its rendering or, for a frame
+// the engine cannot draw (no colors anywhere), a white picture of the
+// frame's size, so that the entry still tells the size. The white picture
+// stays valid until the next call on the same thread.
+const TBitmap& FrameListPicture(TGIFSubImage& frame);
 
 // Moves frame from to position to and selects it in the list. The loop
 // extension stays on whichever frame is first. Nothing happens for from =

@@ -47,16 +47,6 @@ void ThrowUnknownActionType(const char* className)
     throw ECommandError(std::string("Unknown Action Type from ") + className + "!");
 }
 
-TBitmap FrameThumbnail(TGIFSubImage& frame)
-{
-    try {
-        if (const TBitmap* rendering = frame.RenderBitmap())
-            return *rendering;
-    } catch (const std::exception&) {
-    }
-    return TBitmap();
-}
-
 TAnimationSnapshot::TAnimationSnapshot(TGIFImage& image, const TProgressEvent& progress)
     : path_(MakeTempFileName(TempFolder(), TempFilePrefix))
 {

@@ -20,11 +20,6 @@ TGIFImage& RequireActiveAnimation(TEditorHost& host);
 // Throws "Unknown Action Type from <className>!".
 [[noreturn]] void ThrowUnknownActionType(const char* className);
 
-// The frame's rendering for its frame-list entry. The frame is in the
-// animation by then, so a failing rendering leaves the entry without one
-// rather than failing the undo.
-TBitmap FrameThumbnail(TGIFSubImage& frame);
-
 // A copy of an animation in a "~FL" file of the temporary folder, deleted
 // with this object.
 class TAnimationSnapshot {

@@ -8,6 +8,7 @@
 #include <memory>
 #include <stdexcept>
 
+#include "color/ActiveFrames.h"
 #include "color/AnimationFiles.h"
 #include "color/FrameSettings.h"
 #include "color/ImageImport.h"
@@ -234,7 +235,7 @@ bool TEditorContext::StartAnimationWith(const TBitmap& bitmap, const std::string
         return false;
     }
     frameList_.BeginUpdate();
-    frameList_.AddItem(FrameItemCaption, FramePicture(*animation_.Frames[0]));
+    frameList_.AddItem(FrameItemCaption, FrameListPicture(*animation_.Frames[0]));
     frameList_.EndUpdate();
     TDocument& document = NewDocument();
     document.AddCommand(ckFrame, atAdded, 0, -1, 0, undoName);

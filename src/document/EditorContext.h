@@ -149,9 +149,6 @@ public:
 
     // The name the context knows a file by: absolute and normalized.
     static std::string FullPath(const std::string& path);
-    // The frame's rendering for its list item (empty when it cannot be
-    // drawn).
-    static const TBitmap& FramePicture(TGIFSubImage& frame);
 
 private:
     friend class TDocument;

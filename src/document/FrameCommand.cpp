@@ -100,7 +100,7 @@ void TFrame::RestoreRemovedFrame(TEditorHost& host)
     // must not keep the command for a second insertion.
     try {
         TFrameListView& list = host.FrameList();
-        list.InsertItem(FrameIndex, "Frame", FrameThumbnail(restored));
+        list.InsertItem(FrameIndex, "Frame", FrameListPicture(restored));
         list.Select(FrameIndex);
     } catch (const std::exception&) {
     }
