@@ -294,9 +294,12 @@ void TfrmMain::CreateMenus()
 
 void TfrmMain::RebuildWindowMenu()
 {
-    const bool arranging = Action("WindowCascade")->isEnabled();
-    Action("WindowNextDoc")->setEnabled(arranging);
-    Action("WindowPrevDoc")->setEnabled(arranging);
+    // Through the context, so that the next refresh of the actions keeps
+    // what the menu decided.
+    const bool arranging = context_->Actions().Enabled("WindowCascade");
+    context_->Actions().SetEnabled("WindowNextDoc", arranging);
+    context_->Actions().SetEnabled("WindowPrevDoc", arranging);
+    context_->PublishStates();
     for (QAction* action : windowListActions_)
         delete action;
     windowListActions_.clear();
