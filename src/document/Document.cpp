@@ -312,6 +312,9 @@ void TDocument::MoveFrame(int from, int to)
         return;
     if (from < 0 || from >= count || to < 0)
         return;
+    // A card dragged while the preview plays: the edit ends the preview, as
+    // showing a frame does, so that the commands it locked come back.
+    context_.windows_.PausePreview();
     AddCommand(ckFrame, atMoved, 0, to, from, ActionMoveFrame);
     MoveActiveFrame(context_, from, to);
     MarkModified(true);
