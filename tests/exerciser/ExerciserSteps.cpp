@@ -1,0 +1,523 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// What the exerciser's user does, one member per kind of step, and the
+// table the steps are drawn from with their weights. A step that finds
+// nothing to do where it looks (no document, no card) does nothing.
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QImage>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QSplitter>
+#include <QTabBar>
+#include <QTest>
+#include <QToolBar>
+#include <QToolButton>
+#include <QUrl>
+
+#include <stdexcept>
+
+#include "app/DocumentTabs.h"
+#include "app/FLListBox.h"
+#include "app/MDIChild.h"
+#include "app/MainWindow.h"
+#include "document/Document.h"
+#include "document/EditorContext.h"
+#include "exerciser/Exerciser.h"
+
+namespace fl::exerciser {
+
+namespace {
+
+template <typename T> T& Find(QObject& parent, const char* name)
+{
+    T* found = parent.findChild<T*>(QString::fromLatin1(name));
+    if (!found)
+        throw std::runtime_error(std::string("the window has no ") + name);
+    return *found;
+}
+
+void SendMouse(QWidget& target, QEvent::Type type, const QPoint& at, Qt::MouseButton button,
+               Qt::MouseButtons held)
+{
+    QMouseEvent event(type, QPointF(at), target.mapToGlobal(QPointF(at)), button, held, Qt::NoModifier);
+    QApplication::sendEvent(&target, &event);
+}
+
+void Click(QWidget& target, const QPoint& at, Qt::MouseButton button = Qt::LeftButton)
+{
+    SendMouse(target, QEvent::MouseButtonPress, at, button, button);
+    SendMouse(target, QEvent::MouseButtonRelease, at, button, Qt::NoButton);
+}
+
+// A drag arriving over the widget and dropped there, as Qt delivers it.
+void DropOn(QWidget& target, const QMimeData& data, const QPoint& at, Qt::DropActions actions)
+{
+    QDragEnterEvent enter(at, actions, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&target, &enter);
+    if (!enter.isAccepted())
+        return;
+    QDragMoveEvent move(at, actions, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&target, &move);
+    if (!move.isAccepted())
+        return;
+    QDropEvent drop(QPointF(at), actions, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&target, &drop);
+}
+
+std::string Caption(const QAction& action)
+{
+    return action.text().remove('&').toStdString();
+}
+
+// A card scrolled into view, as the user scrolls before clicking it.
+QPoint CardCentre(TFLListBox& list, int row)
+{
+    list.scrollToItem(list.item(row));
+    return list.visualItemRect(list.item(row)).center();
+}
+
+} // namespace
+
+const std::vector<TExerciser::TStep>& TExerciser::Steps()
+{
+    static const std::vector<TStep> steps = {
+        {"menu command", 20, &TExerciser::MenuCommand},
+        {"toolbar button", 8, &TExerciser::ToolbarButton},
+        {"drop-down entry", 2, &TExerciser::DropDownEntry},
+        {"shortcut", 6, &TExerciser::Shortcut},
+        {"open files", 5, &TExerciser::OpenFiles},
+        {"click a card", 8, &TExerciser::ClickCard},
+        {"card popup", 5, &TExerciser::CardPopup},
+        {"drag a card", 6, &TExerciser::DragCard},
+        {"drag the view onto a card", 2, &TExerciser::DragViewToCard},
+        {"drop from the desktop", 2, &TExerciser::DropFromDesktop},
+        {"click a tab", 6, &TExerciser::ClickTab},
+        {"tab popup", 3, &TExerciser::TabPopup},
+        {"document window", 7, &TExerciser::DocumentWindowState},
+        {"arrange windows", 3, &TExerciser::ArrangeWindows},
+        {"frame size", 4, &TExerciser::FrameSize},
+        {"dock the frame list", 2, &TExerciser::DockFrameList},
+        {"move a splitter", 2, &TExerciser::MoveSplitter},
+        {"resize the main window", 2, &TExerciser::ResizeMainWindow},
+        {"another program's clipboard", 3, &TExerciser::OtherProgramClipboard},
+        {"play and tick", 8, &TExerciser::PlayAndTick},
+        {"exit and start again", 1, &TExerciser::ExitAndRestart},
+    };
+    return steps;
+}
+
+void TExerciser::Trigger(QAction& action, const std::string& where)
+{
+    Note("  " + where + " > " + Caption(action));
+    if (action.objectName() == QLatin1String("FileExit")) {
+        // The program ends: the step that starts it again takes over.
+        TRandom unused;
+        ExitAndRestart(unused);
+        return;
+    }
+    action.trigger();
+}
+
+bool TExerciser::ChooseFromMenu(QMenu& menu, TRandom& random)
+{
+    // Opening the menu runs what it does before showing (enabling entries,
+    // filling lists).
+    menu.popup(QPoint(0, 0));
+    std::vector<QAction*> entries;
+    for (QAction* action : menu.actions())
+        if (!action->isSeparator() && action->isVisible() && action->isEnabled())
+            entries.push_back(action);
+    const int choice = Pick(random, 1000);
+    if (entries.empty()) {
+        menu.hide();
+        return false;
+    }
+    QAction* chosen = entries[static_cast<size_t>(choice) % entries.size()];
+    if (QMenu* submenu = chosen->menu()) {
+        const bool done = ChooseFromMenu(*submenu, random);
+        menu.hide();
+        return done;
+    }
+    menu.hide();
+    Trigger(*chosen, Caption(*menu.menuAction()));
+    return true;
+}
+
+void TExerciser::MenuCommand(TRandom& random)
+{
+    std::vector<QMenu*> menus;
+    for (QAction* action : Window().menuBar()->actions())
+        if (action->menu() && action->isEnabled() && action->isVisible())
+            menus.push_back(action->menu());
+    const int choice = Pick(random, 1000);
+    if (!menus.empty())
+        ChooseFromMenu(*menus[static_cast<size_t>(choice) % menus.size()], random);
+}
+
+void TExerciser::ToolbarButton(TRandom& random)
+{
+    std::vector<QToolButton*> buttons;
+    for (QToolBar* toolbar : Window().findChildren<QToolBar*>())
+        if (toolbar->isVisible())
+            for (QAction* action : toolbar->actions())
+                if (auto* button = qobject_cast<QToolButton*>(toolbar->widgetForAction(action));
+                    button && button->isVisible() && button->isEnabled())
+                    buttons.push_back(button);
+    const int choice = Pick(random, 1000);
+    if (buttons.empty())
+        return;
+    QToolButton* button = buttons[static_cast<size_t>(choice) % buttons.size()];
+    Note("  toolbar > " + Caption(*button->defaultAction()));
+    if (button->defaultAction()->objectName() == QLatin1String("FileExit"))
+        return;
+    button->click();
+}
+
+void TExerciser::DropDownEntry(TRandom& random)
+{
+    const char* names[] = {"popRecentFiles", "popPlayAni"};
+    QMenu& menu = Find<QMenu>(Window(), names[Pick(random, 2)]);
+    // Only while its button can be pressed.
+    for (QToolButton* button : Window().findChildren<QToolButton*>())
+        if (button->menu() == &menu && button->isVisible() && button->isEnabled()) {
+            ChooseFromMenu(menu, random);
+            return;
+        }
+}
+
+void TExerciser::Shortcut(TRandom& random)
+{
+    struct TKey {
+        Qt::Key Key;
+        Qt::KeyboardModifiers Modifiers;
+        const char* Name;
+        bool ToList;
+    };
+    static const TKey keys[] = {
+        {Qt::Key_Z, Qt::ControlModifier, "Ctrl+Z", false},
+        {Qt::Key_U, Qt::ControlModifier, "Ctrl+U", false},
+        {Qt::Key_D, Qt::ControlModifier, "Ctrl+D", false},
+        {Qt::Key_R, Qt::ControlModifier, "Ctrl+R", false},
+        {Qt::Key_S, Qt::ControlModifier, "Ctrl+S", false},
+        {Qt::Key_O, Qt::ControlModifier, "Ctrl+O", false},
+        {Qt::Key_I, Qt::ControlModifier, "Ctrl+I", false},
+        {Qt::Key_A, Qt::ControlModifier, "Ctrl+A", false},
+        {Qt::Key_X, Qt::ControlModifier, "Ctrl+X", false},
+        {Qt::Key_C, Qt::ControlModifier, "Ctrl+C", false},
+        {Qt::Key_V, Qt::ControlModifier, "Ctrl+V", false},
+        {Qt::Key_T, Qt::ControlModifier | Qt::ShiftModifier, "Shift+Ctrl+T", false},
+        {Qt::Key_E, Qt::ControlModifier | Qt::ShiftModifier, "Shift+Ctrl+E", false},
+        {Qt::Key_F5, Qt::NoModifier, "F5", false},
+        {Qt::Key_Up, Qt::NoModifier, "Up in the frame list", true},
+        {Qt::Key_Down, Qt::NoModifier, "Down in the frame list", true},
+        {Qt::Key_Home, Qt::NoModifier, "Home in the frame list", true},
+        {Qt::Key_End, Qt::NoModifier, "End in the frame list", true},
+    };
+    const TKey& key = keys[Pick(random, static_cast<int>(std::size(keys)))];
+    Note(std::string("  key ") + key.Name);
+    QWidget* target = &Window();
+    if (key.ToList) {
+        auto& list = Find<TFLListBox>(Window(), "lbFrames");
+        list.setFocus(Qt::OtherFocusReason);
+        target = &list;
+    }
+    // Shortcuts go to the active window; the popups of earlier steps may
+    // have taken that away on the offscreen platform.
+    Window().activateWindow();
+    QCoreApplication::processEvents();
+    QTest::keyClick(target, key.Key, key.Modifiers);
+}
+
+void TExerciser::OpenFiles(TRandom&)
+{
+    if (QAction* open = Window().Action("FileOpen"); open && open->isEnabled())
+        Trigger(*open, "File");
+}
+
+void TExerciser::ClickCard(TRandom& random)
+{
+    auto& list = Find<TFLListBox>(Window(), "lbFrames");
+    const int choice = Pick(random, 1000);
+    if (list.count() == 0)
+        return;
+    const int row = choice % list.count();
+    Note("  card " + std::to_string(row));
+    Click(*list.viewport(), CardCentre(list, row));
+}
+
+void TExerciser::CardPopup(TRandom& random)
+{
+    auto& list = Find<TFLListBox>(Window(), "lbFrames");
+    const int choice = Pick(random, 1000);
+    if (list.count() == 0)
+        return;
+    const int row = choice % list.count();
+    Note("  right click on card " + std::to_string(row));
+    const QPoint at = CardCentre(list, row);
+    SendMouse(*list.viewport(), QEvent::MouseButtonPress, at, Qt::RightButton, Qt::RightButton);
+    SendMouse(*list.viewport(), QEvent::MouseButtonRelease, at, Qt::RightButton, Qt::NoButton);
+    QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, at, list.viewport()->mapToGlobal(at));
+    QApplication::sendEvent(list.viewport(), &menuEvent);
+    ChooseFromMenu(*Window().FramePopup(), random);
+}
+
+void TExerciser::DragCard(TRandom& random)
+{
+    auto& list = Find<TFLListBox>(Window(), "lbFrames");
+    const int from = Pick(random, 1000);
+    const int to = Pick(random, 1000);
+    if (list.count() < 2)
+        return;
+    // The drag is of the selected card: the press selects it first.
+    const int source = from % list.count();
+    const int target = to % list.count();
+    Note("  card " + std::to_string(source) + " onto card " + std::to_string(target));
+    Click(*list.viewport(), CardCentre(list, source));
+    const std::unique_ptr<QMimeData> data = list.CreateDragData();
+    DropOn(*list.viewport(), *data, CardCentre(list, target), Qt::MoveAction);
+}
+
+void TExerciser::DragViewToCard(TRandom& random)
+{
+    auto& list = Find<TFLListBox>(Window(), "lbFrames");
+    const int to = Pick(random, 1000);
+    const TDocument* document = Window().Context().ActiveDocument();
+    QMdiSubWindow* sub = document ? Window().SubWindowOf(*document) : nullptr;
+    auto* view = sub ? qobject_cast<TMDIChild*>(sub->widget()) : nullptr;
+    if (!view || list.count() == 0)
+        return;
+    const int target = to % list.count();
+    Note("  the shown frame onto card " + std::to_string(target));
+    const std::unique_ptr<QMimeData> data = view->CreateDragData();
+    DropOn(*list.viewport(), *data, CardCentre(list, target), Qt::CopyAction);
+}
+
+void TExerciser::DropFromDesktop(TRandom& random)
+{
+    QList<QUrl> urls;
+    const int count = 1 + Pick(random, 2);
+    std::string names;
+    for (int i = 0; i < count; ++i) {
+        const std::string& file =
+            dialogs_.OpenPool[static_cast<size_t>(Pick(random, static_cast<int>(dialogs_.OpenPool.size())))];
+        urls << QUrl::fromLocalFile(QString::fromStdString(file));
+        names.append(" ").append(file.substr(file.find_last_of('/') + 1));
+    }
+    Note("  dropped" + names);
+    QMimeData data;
+    data.setUrls(urls);
+    DropOn(Window(), data, QPoint(Window().width() / 2, Window().height() / 2), Qt::CopyAction);
+}
+
+void TExerciser::ClickTab(TRandom& random)
+{
+    QTabBar& tabs = *Window().Tabs();
+    const int choice = Pick(random, 1000);
+    if (tabs.count() == 0 || !tabs.isVisible())
+        return;
+    const int index = choice % tabs.count();
+    Note("  tab " + std::to_string(index));
+    QTest::mouseClick(&tabs, Qt::LeftButton, {}, tabs.tabRect(index).center());
+}
+
+void TExerciser::TabPopup(TRandom& random)
+{
+    QTabBar& tabs = *Window().Tabs();
+    const int choice = Pick(random, 1000);
+    if (tabs.count() == 0 || !tabs.isVisible())
+        return;
+    const int index = choice % tabs.count();
+    Note("  right click on tab " + std::to_string(index));
+    const QPoint at = tabs.tabRect(index).center();
+    QTest::mouseMove(&tabs, at);
+    QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, at, tabs.mapToGlobal(at));
+    QApplication::sendEvent(&tabs, &menuEvent);
+    ChooseFromMenu(Find<QMenu>(Window(), "popTab"), random);
+}
+
+void TExerciser::DocumentWindowState(TRandom& random)
+{
+    const QList<QMdiSubWindow*> windows = Window().MdiArea()->subWindowList();
+    const int choice = Pick(random, 1000);
+    const int what = Pick(random, 5);
+    if (windows.isEmpty())
+        return;
+    QMdiSubWindow* sub = windows[choice % windows.size()];
+    const std::string name = sub->windowTitle().toStdString();
+    switch (what) {
+    case 0:
+        Note("  minimize " + name);
+        sub->showMinimized();
+        break;
+    case 1:
+        Note("  restore " + name);
+        sub->showNormal();
+        break;
+    case 2:
+        Note("  maximize " + name);
+        sub->showMaximized();
+        break;
+    case 3:
+        Note("  close box of " + name);
+        sub->close();
+        break;
+    default:
+        Note("  click into " + name);
+        Click(*sub, QPoint(sub->width() / 2, sub->height() / 2));
+        break;
+    }
+}
+
+void TExerciser::ArrangeWindows(TRandom& random)
+{
+    const char* names[] = {"WindowCascade",     "WindowTileHorizontal", "WindowTileVertical",
+                           "WindowMinimizeAll", "WindowArrangeAll",     "WindowNextDoc",
+                           "WindowPrevDoc"};
+    QAction* action = Window().Action(names[Pick(random, static_cast<int>(std::size(names)))]);
+    // Next and Previous are checked as the Window menu opens.
+    emit Find<QMenu>(Window(), "mnuWindow").aboutToShow();
+    if (action && action->isEnabled())
+        Trigger(*action, "Window");
+}
+
+void TExerciser::FrameSize(TRandom& random)
+{
+    const int sizes[] = {80, 96, 112, 128, 144, 160};
+    const std::string name = "mniFrameSize" + std::to_string(sizes[Pick(random, 6)]);
+    Trigger(Find<QAction>(Window(), name.c_str()), "View > Frame Size");
+}
+
+void TExerciser::DockFrameList(TRandom& random)
+{
+    switch (Pick(random, 3)) {
+    case 0:
+        Note("  side button");
+        Find<QToolButton>(Window(), "btnPosFrames").click();
+        break;
+    case 1:
+        Trigger(Find<QAction>(Window(), "mniAlignLeft"), "View > Frame Window");
+        break;
+    default:
+        Trigger(Find<QAction>(Window(), "mniAlignRight"), "View > Frame Window");
+        break;
+    }
+}
+
+void TExerciser::MoveSplitter(TRandom& random)
+{
+    const char* names[] = {"vspLeft", "hsp"};
+    const int which = Pick(random, 2);
+    const int delta = Pick(random, 400) - 200;
+    auto& splitter = Find<QSplitter>(Window(), names[which]);
+    QSplitterHandle* handle = splitter.handle(1);
+    if (!handle || !handle->isVisible())
+        return;
+    Note(std::string("  ") + names[which] + " by " + std::to_string(delta));
+    const QPoint start = handle->rect().center();
+    const QPoint end =
+        start + (splitter.orientation() == Qt::Horizontal ? QPoint(delta, 0) : QPoint(0, delta));
+    SendMouse(*handle, QEvent::MouseButtonPress, start, Qt::LeftButton, Qt::LeftButton);
+    SendMouse(*handle, QEvent::MouseMove, end, Qt::NoButton, Qt::LeftButton);
+    SendMouse(*handle, QEvent::MouseButtonRelease, end, Qt::LeftButton, Qt::NoButton);
+}
+
+void TExerciser::ResizeMainWindow(TRandom& random)
+{
+    const int width = 500 + Pick(random, 1100);
+    const int height = 400 + Pick(random, 700);
+    const bool maximize = Chance(random, 25);
+    if (maximize) {
+        Note("  maximized");
+        Window().showMaximized();
+        return;
+    }
+    Note("  to " + std::to_string(width) + " x " + std::to_string(height));
+    Window().showNormal();
+    Window().resize(width, height);
+}
+
+void TExerciser::OtherProgramClipboard(TRandom& random)
+{
+    QClipboard& clipboard = *QGuiApplication::clipboard();
+    const int what = Pick(random, 4);
+    const int width = 1 + Pick(random, 120);
+    const int height = 1 + Pick(random, 90);
+    const QColor color = QColor::fromRgb(static_cast<QRgb>(random()));
+    switch (what) {
+    case 0: {
+        Note("  a " + std::to_string(width) + " x " + std::to_string(height) + " picture");
+        QImage image(width, height, QImage::Format_RGB32);
+        image.fill(color);
+        clipboard.setImage(image);
+        break;
+    }
+    case 1:
+        Note("  a text");
+        clipboard.setText(QStringLiteral("A comment from another program"));
+        break;
+    case 2: {
+        Note("  a picture and a text");
+        auto* data = new QMimeData;
+        QImage image(width, height, QImage::Format_ARGB32);
+        image.fill(color);
+        data->setImageData(image);
+        data->setText(QStringLiteral("caption"));
+        clipboard.setMimeData(data);
+        break;
+    }
+    default:
+        Note("  emptied");
+        clipboard.clear();
+        break;
+    }
+}
+
+void TExerciser::PlayAndTick(TRandom& random)
+{
+    const int what = Pick(random, 10);
+    const int ticks = 1 + Pick(random, 20);
+    const int ms = Pick(random, 3000);
+    if (what < 4) {
+        if (QAction* play = Window().Action("AnimationPlay"); play->isEnabled())
+            Trigger(*play, "View");
+    } else if (what < 6) {
+        if (QAction* pause = Window().Action("AnimationPause"); pause->isEnabled())
+            Trigger(*pause, "View");
+    }
+    Note("  " + std::to_string(ticks) + " ticks, " + std::to_string(ms) + " ms");
+    for (int i = 0; i < ticks; ++i) {
+        clock_->Advance(ms / ticks);
+        QCoreApplication::processEvents();
+    }
+}
+
+void TExerciser::ExitAndRestart(TRandom&)
+{
+    Note("  exit");
+    TfrmMain& window = Window();
+    const int frameSize = window.Context().Values().FrameSize;
+    const bool right = window.FramePanelRight();
+    const bool thumbnails = window.ThumbnailsVisible();
+    const bool explorer = window.ExplorerTreeVisible();
+    window.close();
+    if (window.isVisible()) {
+        Note("  a document kept the program open");
+        return;
+    }
+    window_.reset();
+    StartProgram();
+    Note("  started again");
+    // What the layout was at exit comes back from the settings.
+    TfrmMain& again = Window();
+    if (again.Context().Values().FrameSize != frameSize || again.FramePanelRight() != right ||
+        again.ThumbnailsVisible() != thumbnails || again.ExplorerTreeVisible() != explorer)
+        throw std::runtime_error("the layout at exit did not come back after a restart");
+}
+
+} // namespace fl::exerciser
