@@ -288,6 +288,17 @@ void PlaybackTest::previewLocksCommandsUntilAFrameIsChosen()
     QVERIFY(window.Action("FrameMoveUp")->isEnabled());
     QVERIFY(!window.Action("FrameMoveDown")->isEnabled());
     QVERIFY(!window.Action("FrameMoveEnd")->isEnabled());
+
+    // A card dragged while it plays: the move ends the preview.
+    window.AnimationPlay();
+    QVERIFY(window.PreviewRunning());
+    emit list->ItemMoveRequested(2, 0);
+    rig.Settle();
+    QVERIFY(!window.PreviewRunning());
+    QVERIFY(!window.Action("AnimationPause")->isEnabled());
+    QVERIFY(window.Action("AnimationPlay")->isEnabled());
+    QVERIFY(!window.Action("FrameMoveBegin")->isEnabled());
+    QVERIFY(window.Action("FrameMoveEnd")->isEnabled());
 }
 
 void PlaybackTest::playMenuPlaysTheChosenDocument()

@@ -44,6 +44,8 @@ private slots:
     void frameSizeChangesWithAnAnimationOpen();
     void minimizedDocumentsSwitchByTab();
     void documentWindowsStayInTheWorkspace();
+    void windowsComeBackIntoReach();
+    void frameWithoutColorsIsStillAFrame();
 };
 
 void WorkspaceTest::frameSizeChangesWithAnAnimationOpen()
@@ -134,6 +136,76 @@ void WorkspaceTest::documentWindowsStayInTheWorkspace()
     QVERIFY(active);
     for (QMdiSubWindow* sub : area->subWindowList())
         QVERIFY(sub == active || sub->y() < active->y());
+}
+
+void WorkspaceTest::windowsComeBackIntoReach()
+{
+    TMainWindowRig rig;
+    TfrmMain& window = rig.Start();
+    window.showNormal();
+    window.resize(1400, 900);
+    rig.Settle();
+    for (const char* name : {"a.gif", "b.gif", "c.gif", "d.gif"}) {
+        WriteAnimation(rig.File(name), 1);
+        window.OpenFileByType(rig.File(name));
+    }
+    rig.Settle();
+    QMdiArea* area = window.MdiArea();
+    const QList<QMdiSubWindow*> windows = area->subWindowList();
+    windows[3]->move(600, 400);
+    windows[0]->move(650, 450);
+    windows[0]->showMinimized();
+    rig.Settle();
+    const auto allReachable = [&] {
+        const QRect workspace = area->viewport()->rect();
+        for (QMdiSubWindow* sub : windows)
+            if (!workspace.contains(sub->geometry().topLeft()))
+                return false;
+        return true;
+    };
+
+    // A smaller main window brings the windows and icons along.
+    window.resize(500, 420);
+    rig.Settle();
+    QVERIFY(allReachable());
+    // A window restored from its icon comes back where it can be seen.
+    windows[0]->showNormal();
+    rig.Settle();
+    QVERIFY(allReachable());
+    // Icons that do not fit in one row stay inside rather than above.
+    window.Action("WindowMinimizeAll")->trigger();
+    rig.Settle();
+    QVERIFY(allReachable());
+}
+
+void WorkspaceTest::frameWithoutColorsIsStillAFrame()
+{
+    // Two 1 x 1 frames: the first has its own colors, the second none and no
+    // global table to fall back on once it is first.
+    TMainWindowRig rig;
+    TfrmMain& window = rig.Start();
+    window.OpenFileByType(FL_SHARED_DIR "/corpus/robustness/empty-palette.gif");
+    rig.Settle();
+    TEditorContext& context = window.Context();
+    QCOMPARE(context.Frames().Count(), 2);
+    context.ActiveDocument()->MoveFrame(1, 0);
+    rig.Settle();
+
+    // Showing either frame says what went wrong at most, and the commands
+    // and the list follow the selection all the same.
+    for (const int frame : {1, 0}) {
+        context.ShowFrame(frame);
+        rig.Settle();
+        QCOMPARE(window.findChild<TFLListBox*>("lbFrames")->currentRow(), frame);
+        QVERIFY(window.Action("FileSaveAs")->isEnabled());
+        QVERIFY(window.Action("FrameDelete")->isEnabled());
+        QCOMPARE(window.Action("FrameMoveBegin")->isEnabled(), frame != 0);
+        QCOMPARE(window.Action("FrameMoveEnd")->isEnabled(), frame != 1);
+    }
+    // Its card keeps the frame's size when the thumbnails are made again.
+    window.SelectFrameSize(96);
+    QCOMPARE(context.Frames().Item(0).FrameWidth, 1);
+    QCOMPARE(context.Frames().Item(0).FrameHeight, 1);
 }
 
 QTEST_MAIN(WorkspaceTest)
