@@ -24,6 +24,7 @@
 #include "gif/GIFImage.h"
 #include "gif/SubImage.h"
 #include "io/AviExport.h"
+#include "platform/SettingsKeys.h"
 
 namespace fl::exerciser {
 
@@ -101,6 +102,10 @@ TExerciser::TExerciser(const TExerciserOptions& options)
     modalWatch_->setInterval(50);
     QObject::connect(modalWatch_.get(), &QTimer::timeout, [this] { CloseStrayModal(); });
     modalWatch_->start();
+    // Half the seeds show the animation model's warnings, which ask
+    // whether to go on.
+    if (options_.Seed % 2 == 1)
+        WriteIntegerSetting(settings_, KeyWarnings, 1);
     messages_.Log = [this](const std::string& line) { Note(line); };
     dialogs_.Log = [this](const std::string& line) { Note(line); };
     StartProgram();

@@ -116,9 +116,10 @@ void TExerciser::Trigger(QAction& action, const std::string& where)
 {
     Note("  " + where + " > " + Caption(action));
     if (action.objectName() == QLatin1String("FileExit")) {
-        // The program ends: the step that starts it again takes over.
-        TRandom unused;
-        ExitAndRestart(unused);
+        // The program ends: the step that starts it again takes over, with
+        // a source of its own that depends on the seed and step alone.
+        TRandom restart(options_.Seed ^ static_cast<uint64_t>(stepsRun_ + 1));
+        ExitAndRestart(restart);
         return;
     }
     action.trigger();
@@ -133,12 +134,12 @@ bool TExerciser::ChooseFromMenu(QMenu& menu, TRandom& random)
     for (QAction* action : menu.actions())
         if (!action->isSeparator() && action->isVisible() && action->isEnabled())
             entries.push_back(action);
-    const int choice = Pick(random, 1000);
-    if (entries.empty()) {
+    const int choice = PickOf(random, static_cast<int>(entries.size()));
+    if (choice < 0) {
         menu.hide();
         return false;
     }
-    QAction* chosen = entries[static_cast<size_t>(choice) % entries.size()];
+    QAction* chosen = entries[static_cast<size_t>(choice)];
     if (QMenu* submenu = chosen->menu()) {
         const bool done = ChooseFromMenu(*submenu, random);
         menu.hide();
@@ -155,9 +156,8 @@ void TExerciser::MenuCommand(TRandom& random)
     for (QAction* action : Window().menuBar()->actions())
         if (action->menu() && action->isEnabled() && action->isVisible())
             menus.push_back(action->menu());
-    const int choice = Pick(random, 1000);
-    if (!menus.empty())
-        ChooseFromMenu(*menus[static_cast<size_t>(choice) % menus.size()], random);
+    if (const int choice = PickOf(random, static_cast<int>(menus.size())); choice >= 0)
+        ChooseFromMenu(*menus[static_cast<size_t>(choice)], random);
 }
 
 void TExerciser::ToolbarButton(TRandom& random)
@@ -169,10 +169,10 @@ void TExerciser::ToolbarButton(TRandom& random)
                 if (auto* button = qobject_cast<QToolButton*>(toolbar->widgetForAction(action));
                     button && button->isVisible() && button->isEnabled())
                     buttons.push_back(button);
-    const int choice = Pick(random, 1000);
-    if (buttons.empty())
+    const int choice = PickOf(random, static_cast<int>(buttons.size()));
+    if (choice < 0)
         return;
-    QToolButton* button = buttons[static_cast<size_t>(choice) % buttons.size()];
+    QToolButton* button = buttons[static_cast<size_t>(choice)];
     Note("  toolbar > " + Caption(*button->defaultAction()));
     if (button->defaultAction()->objectName() == QLatin1String("FileExit"))
         return;
@@ -243,10 +243,9 @@ void TExerciser::OpenFiles(TRandom&)
 void TExerciser::ClickCard(TRandom& random)
 {
     auto& list = Find<TFLListBox>(Window(), "lbFrames");
-    const int choice = Pick(random, 1000);
-    if (list.count() == 0)
+    const int row = PickOf(random, list.count());
+    if (row < 0)
         return;
-    const int row = choice % list.count();
     Note("  card " + std::to_string(row));
     Click(*list.viewport(), CardCentre(list, row));
 }
@@ -254,10 +253,9 @@ void TExerciser::ClickCard(TRandom& random)
 void TExerciser::CardPopup(TRandom& random)
 {
     auto& list = Find<TFLListBox>(Window(), "lbFrames");
-    const int choice = Pick(random, 1000);
-    if (list.count() == 0)
+    const int row = PickOf(random, list.count());
+    if (row < 0)
         return;
-    const int row = choice % list.count();
     Note("  right click on card " + std::to_string(row));
     const QPoint at = CardCentre(list, row);
     SendMouse(*list.viewport(), QEvent::MouseButtonPress, at, Qt::RightButton, Qt::RightButton);
@@ -270,13 +268,11 @@ void TExerciser::CardPopup(TRandom& random)
 void TExerciser::DragCard(TRandom& random)
 {
     auto& list = Find<TFLListBox>(Window(), "lbFrames");
-    const int from = Pick(random, 1000);
-    const int to = Pick(random, 1000);
+    const int source = PickOf(random, list.count());
+    const int target = PickOf(random, list.count());
     if (list.count() < 2)
         return;
     // The drag is of the selected card: the press selects it first.
-    const int source = from % list.count();
-    const int target = to % list.count();
     Note("  card " + std::to_string(source) + " onto card " + std::to_string(target));
     Click(*list.viewport(), CardCentre(list, source));
     const std::unique_ptr<QMimeData> data = list.CreateDragData();
@@ -286,13 +282,12 @@ void TExerciser::DragCard(TRandom& random)
 void TExerciser::DragViewToCard(TRandom& random)
 {
     auto& list = Find<TFLListBox>(Window(), "lbFrames");
-    const int to = Pick(random, 1000);
+    const int target = PickOf(random, list.count());
     const TDocument* document = Window().Context().ActiveDocument();
     QMdiSubWindow* sub = document ? Window().SubWindowOf(*document) : nullptr;
     auto* view = sub ? qobject_cast<TMDIChild*>(sub->widget()) : nullptr;
-    if (!view || list.count() == 0)
+    if (!view || target < 0)
         return;
-    const int target = to % list.count();
     Note("  the shown frame onto card " + std::to_string(target));
     const std::unique_ptr<QMimeData> data = view->CreateDragData();
     DropOn(*list.viewport(), *data, CardCentre(list, target), Qt::CopyAction);
@@ -318,10 +313,9 @@ void TExerciser::DropFromDesktop(TRandom& random)
 void TExerciser::ClickTab(TRandom& random)
 {
     QTabBar& tabs = *Window().Tabs();
-    const int choice = Pick(random, 1000);
-    if (tabs.count() == 0 || !tabs.isVisible())
+    const int index = PickOf(random, tabs.count());
+    if (index < 0 || !tabs.isVisible())
         return;
-    const int index = choice % tabs.count();
     Note("  tab " + std::to_string(index));
     QTest::mouseClick(&tabs, Qt::LeftButton, {}, tabs.tabRect(index).center());
 }
@@ -329,10 +323,9 @@ void TExerciser::ClickTab(TRandom& random)
 void TExerciser::TabPopup(TRandom& random)
 {
     QTabBar& tabs = *Window().Tabs();
-    const int choice = Pick(random, 1000);
-    if (tabs.count() == 0 || !tabs.isVisible())
+    const int index = PickOf(random, tabs.count());
+    if (index < 0 || !tabs.isVisible())
         return;
-    const int index = choice % tabs.count();
     Note("  right click on tab " + std::to_string(index));
     const QPoint at = tabs.tabRect(index).center();
     QTest::mouseMove(&tabs, at);
@@ -344,11 +337,11 @@ void TExerciser::TabPopup(TRandom& random)
 void TExerciser::DocumentWindowState(TRandom& random)
 {
     const QList<QMdiSubWindow*> windows = Window().MdiArea()->subWindowList();
-    const int choice = Pick(random, 1000);
+    const int choice = PickOf(random, static_cast<int>(windows.size()));
     const int what = Pick(random, 5);
-    if (windows.isEmpty())
+    if (choice < 0)
         return;
-    QMdiSubWindow* sub = windows[choice % windows.size()];
+    QMdiSubWindow* sub = windows[choice];
     const std::string name = sub->windowTitle().toStdString();
     switch (what) {
     case 0:
@@ -497,7 +490,7 @@ void TExerciser::PlayAndTick(TRandom& random)
     }
 }
 
-void TExerciser::ExitAndRestart(TRandom&)
+void TExerciser::ExitAndRestart(TRandom& random)
 {
     Note("  exit");
     TfrmMain& window = Window();
@@ -511,8 +504,17 @@ void TExerciser::ExitAndRestart(TRandom&)
         return;
     }
     window_.reset();
+    // Now and then with a file named on the command line.
+    const int argument = Pick(random, static_cast<int>(dialogs_.OpenPool.size()) * 3);
     StartProgram();
-    Note("  started again");
+    if (argument < static_cast<int>(dialogs_.OpenPool.size())) {
+        const std::string& file = dialogs_.OpenPool[static_cast<size_t>(argument)];
+        Note("  started again with " + file.substr(file.find_last_of('/') + 1));
+        Window().OpenFirstArgument({QString::fromStdString(file)});
+        Settle();
+    } else {
+        Note("  started again");
+    }
     // What the layout was at exit comes back from the settings.
     TfrmMain& again = Window();
     if (again.Context().Values().FrameSize != frameSize || again.FramePanelRight() != right ||

@@ -8,6 +8,12 @@ int Pick(TRandom& random, int count)
     return static_cast<int>(std::uniform_int_distribution<int>(0, count - 1)(random));
 }
 
+int PickOf(TRandom& random, int count)
+{
+    const uint64_t draw = random();
+    return count > 0 ? static_cast<int>(draw % static_cast<uint64_t>(count)) : -1;
+}
+
 bool Chance(TRandom& random, int percent)
 {
     return Pick(random, 100) < percent;

@@ -19,6 +19,9 @@ using TRandom = std::mt19937_64;
 
 // A number in [0, count): count must be positive.
 int Pick(TRandom& random, int count);
+// One of count things, -1 when there are none. It draws from the source
+// either way, so that what a step draws next does not depend on the state.
+int PickOf(TRandom& random, int count);
 // True with the given chance in percent.
 bool Chance(TRandom& random, int percent);
 
