@@ -62,13 +62,16 @@ void TfrmMain::CreateActions()
     connect(actThumbs_, &QAction::triggered, this, [this] { ToggleThumbnails(); });
     connect(Action("FileExit"), &QAction::triggered, this, &QWidget::close);
     connect(Action("WindowCascade"), &QAction::triggered, this, [this] { CascadeWindows(*mdiArea_); });
-    connect(Action("WindowTileHorizontal"), &QAction::triggered, this, [this] { TileWindows(*mdiArea_, true); });
-    connect(Action("WindowTileVertical"), &QAction::triggered, this, [this] { TileWindows(*mdiArea_, false); });
+    connect(Action("WindowTileHorizontal"), &QAction::triggered, this,
+            [this] { TileWindows(*mdiArea_, true); });
+    connect(Action("WindowTileVertical"), &QAction::triggered, this,
+            [this] { TileWindows(*mdiArea_, false); });
     connect(Action("WindowMinimizeAll"), &QAction::triggered, this, [this] {
         for (QMdiSubWindow* window : mdiArea_->subWindowList())
             window->showMinimized();
     });
-    connect(Action("WindowArrangeAll"), &QAction::triggered, this, [this] { ArrangeMinimizedWindows(*mdiArea_); });
+    connect(Action("WindowArrangeAll"), &QAction::triggered, this,
+            [this] { ArrangeMinimizedWindows(*mdiArea_); });
     connect(Action("WindowNextDoc"), &QAction::triggered, this,
             [this] { mdiArea_->activateNextSubWindow(); });
     connect(Action("WindowPrevDoc"), &QAction::triggered, this,
