@@ -59,6 +59,13 @@ TfrmMain::TfrmMain(const TAppServices& services, QWidget* parent) : QMainWindow(
     context_->Frames().OnSelect = [this](int index) { SelectFrameItem(index); };
 
     setAcceptDrops(true);
+    // Windows the workspace no longer shows move back in, once the area
+    // has placed them itself after a resize or a change of state.
+    keepInWorkspace_ = new QTimer(this);
+    keepInWorkspace_->setSingleShot(true);
+    keepInWorkspace_->setInterval(0);
+    connect(keepInWorkspace_, &QTimer::timeout, this, [this] { KeepWindowsInWorkspace(*mdiArea_); });
+
     CreateActions();
     CreateLayout();
     CreateToolbars();
@@ -255,10 +262,8 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* event)
             }
         }
     }
-    // After the area has placed its icons for the new size itself.
     if (watched == mdiArea_->viewport() && event->type() == QEvent::Resize)
-        QMetaObject::invokeMethod(
-            this, [this] { KeepWindowsInWorkspace(*mdiArea_); }, Qt::QueuedConnection);
+        keepInWorkspace_->start();
     if (watched == mdiArea_ && event->type() == QEvent::Resize && StartupLogoShown())
         PlaceStartupLogo();
     return QMainWindow::eventFilter(watched, event);
@@ -309,12 +314,8 @@ void TfrmMain::DocumentAdded(TDocument& document)
     window->installEventFilter(this);
     // A window restored from an icon takes back the place it had, which a
     // smaller workspace may no longer show, and the area puts icons in rows
-    // above the workspace when they do not fit: both are moved back in
-    // once the area has placed them.
-    connect(window, &QMdiSubWindow::windowStateChanged, this, [this] {
-        QMetaObject::invokeMethod(
-            this, [this] { KeepWindowsInWorkspace(*mdiArea_); }, Qt::QueuedConnection);
-    });
+    // above the workspace when they do not fit.
+    connect(window, &QMdiSubWindow::windowStateChanged, keepInWorkspace_, qOverload<>(&QTimer::start));
     subWindows_[&document] = window;
     tabMDI_->AddDocument(document);
     tabMDI_->SelectDocument(document);

@@ -276,6 +276,7 @@ private:
     QLabel* imgAni_ = nullptr;
     TMainStatusBar* statusBar_ = nullptr;
     QTimer* saveTimer_ = nullptr;
+    QTimer* keepInWorkspace_ = nullptr;
 
     std::map<const TDocument*, QMdiSubWindow*> subWindows_;
     std::map<const TDocument*, QAction*> playEntries_;

@@ -43,9 +43,13 @@ const TBitmap& FrameListPicture(TGIFSubImage& frame)
     } catch (const std::exception&) {
     }
     thread_local TBitmap blank;
-    blank = TBitmap(std::max(0, frame.Width()), std::max(0, frame.Height()), TPixelFormat::pf1bit);
-    if (!blank.Empty())
-        std::fill_n(blank.Bits(), blank.RowBytes() * static_cast<size_t>(blank.Height()), uint8_t(0xFF));
+    try {
+        blank = TBitmap(std::max(0, frame.Width()), std::max(0, frame.Height()), TPixelFormat::pf1bit);
+        if (!blank.Empty())
+            std::fill_n(blank.Bits(), blank.RowBytes() * static_cast<size_t>(blank.Height()), uint8_t(0xFF));
+    } catch (const std::exception&) {
+        blank = TBitmap();
+    }
     return blank;
 }
 

@@ -10,14 +10,18 @@
 // invariant a user can reach is worse than a missing feature.
 //
 // Reproducible: each step draws from a random source made from the seed
-// and the step's number only, so a replay with the same seed takes the
-// same choices wherever the run's timing (the preview's player thread)
-// differs. The user is slower than the editor's timers: the 700 ms save
-// timer fires after the step that started it.
+// and the step's number only, and chooses among what is visible whether or
+// not it is enabled (a disabled entry does nothing), so a replay with the
+// same seed takes the same choices. Only the preview's player thread runs
+// at its own pace: where a preview that does not loop ends at another step,
+// the commands it locked may do something in one run and nothing in the
+// other. The user is slower than the editor's timers: the 700 ms save timer
+// fires after the step that started it.
 #pragma once
 
 #include <cstdint>
 #include <fstream>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -121,10 +125,11 @@ private:
     void OtherProgramClipboard(TRandom& random);
     void PlayAndTick(TRandom& random);
     void ExitAndRestart(TRandom& random);
-    // Chooses an enabled entry of the menu (its submenus included) as the
-    // user sees it when it opens, and triggers it.
-    bool ChooseFromMenu(QMenu& menu, TRandom& random);
-    void Trigger(QAction& action, const std::string& where);
+    // Chooses an entry of the menu (its submenus included) as the user sees
+    // it when it opens, and triggers it.
+    void ChooseFromMenu(QMenu& menu, TRandom& random);
+    // Does what choosing the action does: nothing while it is disabled.
+    void Trigger(QAction& action, const std::string& where, TRandom& random);
 
     // The checks (ExerciserChecks.cpp); each throws a description of what
     // broke.
@@ -158,11 +163,10 @@ private:
     std::ofstream log_;
     std::vector<std::string> stepList_;
     struct TCachedFile {
-        int64_t Size = -1;
-        int64_t Time = 0;
+        uint64_t ContentHash = 0;
         std::vector<TFrameFacts> Frames;
     };
-    std::vector<std::pair<std::string, TCachedFile>> fileCache_;
+    std::map<std::string, TCachedFile> fileCache_;
 };
 
 // The non-empty frames of an animation in order, as the checks compare them.

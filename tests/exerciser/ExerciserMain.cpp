@@ -24,6 +24,18 @@
 
 namespace {
 
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool UnderAddressSanitizer = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool UnderAddressSanitizer = true;
+#else
+constexpr bool UnderAddressSanitizer = false;
+#endif
+#else
+constexpr bool UnderAddressSanitizer = false;
+#endif
+
 // What a crash prints: made before the run, since a signal handler may only
 // write.
 char crashReport[1024];
@@ -94,11 +106,17 @@ int main(int argc, char** argv)
                       "the steps up to the crash are in %s\n",
                       static_cast<unsigned long long>(options.Seed),
                       static_cast<unsigned long long>(options.Seed), exerciser.LogPath().c_str());
+        // The address sanitizer reports bad accesses from its own handlers
+        // and then aborts: only the abort is ours there.
         for (int signal : {SIGSEGV, SIGABRT, SIGBUS, SIGFPE, SIGILL})
-            std::signal(signal, ReportCrash);
-        std::printf("exerciser: seed %llu, %s\n", static_cast<unsigned long long>(options.Seed),
-                    options.MaxSteps > 0 ? (std::to_string(options.MaxSteps) + " steps").c_str()
-                                         : (std::to_string(options.Seconds) + " s").c_str());
+            if (!UnderAddressSanitizer || signal == SIGABRT)
+                std::signal(signal, ReportCrash);
+        if (options.MaxSteps > 0)
+            std::printf("exerciser: seed %llu, %d steps\n", static_cast<unsigned long long>(options.Seed),
+                        options.MaxSteps);
+        else
+            std::printf("exerciser: seed %llu, %g s\n", static_cast<unsigned long long>(options.Seed),
+                        options.Seconds);
         std::fflush(stdout);
 
         QElapsedTimer clock;

@@ -112,71 +112,66 @@ const std::vector<TExerciser::TStep>& TExerciser::Steps()
     return steps;
 }
 
-void TExerciser::Trigger(QAction& action, const std::string& where)
+void TExerciser::Trigger(QAction& action, const std::string& where, TRandom& random)
 {
-    Note("  " + where + " > " + Caption(action));
-    if (action.objectName() == QLatin1String("FileExit")) {
-        // The program ends: the step that starts it again takes over, with
-        // a source of its own that depends on the seed and step alone.
-        TRandom restart(options_.Seed ^ static_cast<uint64_t>(stepsRun_ + 1));
-        ExitAndRestart(restart);
+    // A disabled entry is chosen as often as an enabled one and does
+    // nothing, so that what is chosen never depends on how far the
+    // preview's thread has played.
+    if (!action.isEnabled()) {
+        Note("  " + where + " > " + Caption(action) + " (disabled)");
         return;
     }
-    action.trigger();
+    Note("  " + where + " > " + Caption(action));
+    if (action.objectName() == QLatin1String("FileExit"))
+        ExitAndRestart(random);
+    else
+        action.trigger();
 }
 
-bool TExerciser::ChooseFromMenu(QMenu& menu, TRandom& random)
+void TExerciser::ChooseFromMenu(QMenu& menu, TRandom& random)
 {
     // Opening the menu runs what it does before showing (enabling entries,
     // filling lists).
     menu.popup(QPoint(0, 0));
     std::vector<QAction*> entries;
     for (QAction* action : menu.actions())
-        if (!action->isSeparator() && action->isVisible() && action->isEnabled())
+        if (!action->isSeparator() && action->isVisible())
             entries.push_back(action);
+    menu.hide();
     const int choice = PickOf(random, static_cast<int>(entries.size()));
-    if (choice < 0) {
-        menu.hide();
-        return false;
-    }
+    if (choice < 0)
+        return;
     QAction* chosen = entries[static_cast<size_t>(choice)];
     if (QMenu* submenu = chosen->menu()) {
-        const bool done = ChooseFromMenu(*submenu, random);
-        menu.hide();
-        return done;
+        if (chosen->isEnabled())
+            ChooseFromMenu(*submenu, random);
+        return;
     }
-    menu.hide();
-    Trigger(*chosen, Caption(*menu.menuAction()));
-    return true;
+    Trigger(*chosen, Caption(*menu.menuAction()), random);
 }
 
 void TExerciser::MenuCommand(TRandom& random)
 {
     std::vector<QMenu*> menus;
     for (QAction* action : Window().menuBar()->actions())
-        if (action->menu() && action->isEnabled() && action->isVisible())
+        if (action->menu() && action->isVisible())
             menus.push_back(action->menu());
-    if (const int choice = PickOf(random, static_cast<int>(menus.size())); choice >= 0)
+    const int choice = PickOf(random, static_cast<int>(menus.size()));
+    // The menus a preview closes do not open.
+    if (choice >= 0 && menus[static_cast<size_t>(choice)]->menuAction()->isEnabled())
         ChooseFromMenu(*menus[static_cast<size_t>(choice)], random);
 }
 
 void TExerciser::ToolbarButton(TRandom& random)
 {
-    std::vector<QToolButton*> buttons;
+    std::vector<QAction*> buttons;
     for (QToolBar* toolbar : Window().findChildren<QToolBar*>())
         if (toolbar->isVisible())
             for (QAction* action : toolbar->actions())
-                if (auto* button = qobject_cast<QToolButton*>(toolbar->widgetForAction(action));
-                    button && button->isVisible() && button->isEnabled())
-                    buttons.push_back(button);
-    const int choice = PickOf(random, static_cast<int>(buttons.size()));
-    if (choice < 0)
-        return;
-    QToolButton* button = buttons[static_cast<size_t>(choice)];
-    Note("  toolbar > " + Caption(*button->defaultAction()));
-    if (button->defaultAction()->objectName() == QLatin1String("FileExit"))
-        return;
-    button->click();
+                if (QWidget* button = toolbar->widgetForAction(action); button && button->isVisible())
+                    buttons.push_back(action);
+    if (const int choice = PickOf(random, static_cast<int>(buttons.size())); choice >= 0)
+        Trigger(*buttons[static_cast<size_t>(choice)], "toolbar", random);
 }
 
 void TExerciser::DropDownEntry(TRandom& random)
@@ -234,10 +229,9 @@ void TExerciser::Shortcut(TRandom& random)
     QTest::keyClick(target, key.Key, key.Modifiers);
 }
 
-void TExerciser::OpenFiles(TRandom&)
+void TExerciser::OpenFiles(TRandom& random)
 {
-    if (QAction* open = Window().Action("FileOpen"); open && open->isEnabled())
-        Trigger(*open, "File");
+    Trigger(*Window().Action("FileOpen"), "File", random);
 }
 
 void TExerciser::ClickCard(TRandom& random)
@@ -375,15 +369,14 @@ void TExerciser::ArrangeWindows(TRandom& random)
     QAction* action = Window().Action(names[Pick(random, static_cast<int>(std::size(names)))]);
     // Next and Previous are checked as the Window menu opens.
     emit Find<QMenu>(Window(), "mnuWindow").aboutToShow();
-    if (action && action->isEnabled())
-        Trigger(*action, "Window");
+    Trigger(*action, "Window", random);
 }
 
 void TExerciser::FrameSize(TRandom& random)
 {
     const int sizes[] = {80, 96, 112, 128, 144, 160};
     const std::string name = "mniFrameSize" + std::to_string(sizes[Pick(random, 6)]);
-    Trigger(Find<QAction>(Window(), name.c_str()), "View > Frame Size");
+    Trigger(Find<QAction>(Window(), name.c_str()), "View > Frame Size", random);
 }
 
 void TExerciser::DockFrameList(TRandom& random)
@@ -394,10 +387,10 @@ void TExerciser::DockFrameList(TRandom& random)
         Find<QToolButton>(Window(), "btnPosFrames").click();
         break;
     case 1:
-        Trigger(Find<QAction>(Window(), "mniAlignLeft"), "View > Frame Window");
+        Trigger(Find<QAction>(Window(), "mniAlignLeft"), "View > Frame Window", random);
         break;
     default:
-        Trigger(Find<QAction>(Window(), "mniAlignRight"), "View > Frame Window");
+        Trigger(Find<QAction>(Window(), "mniAlignRight"), "View > Frame Window", random);
         break;
     }
 }
@@ -477,11 +470,9 @@ void TExerciser::PlayAndTick(TRandom& random)
     const int ticks = 1 + Pick(random, 20);
     const int ms = Pick(random, 3000);
     if (what < 4) {
-        if (QAction* play = Window().Action("AnimationPlay"); play->isEnabled())
-            Trigger(*play, "View");
+        Trigger(*Window().Action("AnimationPlay"), "View", random);
     } else if (what < 6) {
-        if (QAction* pause = Window().Action("AnimationPause"); pause->isEnabled())
-            Trigger(*pause, "View");
+        Trigger(*Window().Action("AnimationPause"), "View", random);
     }
     Note("  " + std::to_string(ticks) + " ticks, " + std::to_string(ms) + " ms");
     for (int i = 0; i < ticks; ++i) {
