@@ -61,6 +61,10 @@ public:
     bool IsEmpty() const { return Frames.Count() == 0; }
     TGIFVersion Version() const;
     int MaxDepth() const;
+    // The depth frames without colors of their own are written with: the
+    // maximum depth, worked out once per save while the animation is
+    // written (per frame, it made saving many frames quadratic).
+    int WritingDepth() const { return writingDepth_ >= 0 ? writingDepth_ : MaxDepth(); }
     TGIFGlobalColorMap& GlobalColors() { return Header.GlobalColors; }
     TColor BackgroundColor();
 
@@ -160,6 +164,7 @@ public:
     void SignalChange() { Changed(); }
 
 private:
+    int writingDepth_ = -1;
     friend class TGIFPainter;
     void DropComposite();
     void MakeComposite();

@@ -10,6 +10,11 @@ namespace fl {
 void TGIFImage::SaveToStream(TStream& stream)
 {
     Progress(TProgressStage::Starting, 0, false, "Saving...");
+    struct TWritingDepth {
+        int& depth;
+        ~TWritingDepth() { depth = -1; }
+    } writing{writingDepth_};
+    writingDepth_ = MaxDepth();
     try {
         Header.SaveToStream(stream);
         Frames.WriteAll(stream);
@@ -64,7 +69,7 @@ void TGIFSubImage::SaveToStream(TStream& stream)
         depth = LocalColors.Depth();
         validCount = LocalColors.Count();
     } else {
-        depth = Image() ? Image()->MaxDepth() : 8;
+        depth = Image() ? Image()->WritingDepth() : 8;
         validCount = 1 << depth;
     }
     EncodeFramePixels(stream, Pixels(), Width(), Height(), Interlaced(), depth, validCount,

@@ -374,6 +374,8 @@ private:
         // is drawn over another picture then, so it is kept.
         TGIFAppExtNSLoop* loop = HonouredLoop(image_);
         const int loopStart = loop ? image_.Frames.IndexOf(&loop->Frame()) : 0;
+        // Merging adds a color only where the table has room at its depth.
+        sharedDepth_ = image_.MaxDepth();
         for (int c = Count() - 1; c >= 1; --c) {
             int b = c - 1;
             while (b > 0 && DisposalOf(Frame(b)) == disposePrevious)
@@ -389,7 +391,7 @@ private:
         const bool local = frame.LocalColors.Count() > 0;
         TMemoryStream stream;
         EncodeFramePixels(stream, frame.Pixels(), frame.Width(), frame.Height(), frame.Interlaced(),
-                          local ? frame.LocalColors.Depth() : image_.MaxDepth(), 256, image_.Encoding);
+                          local ? frame.LocalColors.Depth() : sharedDepth_, 256, image_.Encoding);
         return size_t(stream.Size());
     }
 
@@ -532,6 +534,8 @@ private:
     TGIFImage& image_;
     TGIFOptimizeOptions options_;
     int total_;
+    // The depth frames without colors of their own are encoded with.
+    int sharedDepth_ = 8;
     int steps_ = 0;
 };
 
