@@ -3,7 +3,6 @@
 // and writes what the player drew after each frame, with the waits it used.
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <string>
 
@@ -12,6 +11,8 @@
 #include "gif/GIFPainter.h"
 #include "platform/Canvas.h"
 #include "platform/Clock.h"
+#include "platform/FileReplace.h"
+#include "platform/Stream.h"
 
 namespace fl::cli {
 
@@ -73,34 +74,46 @@ int RunRender(const std::vector<std::string>& args)
 
     std::error_code error;
     std::filesystem::create_directories(outDir, error);
-    std::ofstream timing(outDir / "timing.txt", std::ios::binary | std::ios::trunc);
-    if (!timing) {
-        std::fprintf(stderr, "%s: cannot write into this folder\n", outDir.string().c_str());
+    if (error) {
+        std::fprintf(stderr, "%s: cannot make the folder: %s\n", outDir.string().c_str(), error.message().c_str());
         return 1;
     }
 
     image.PlaySpeed = speed;
     image.PlayClock = std::make_shared<TVirtualClock>();
-    TBitmap screen(image.Width(), image.Height(), TPixelFormat::pf32bit);
-    TCanvas canvas(screen);
+    std::unique_ptr<TBitmap> screen;
+    try {
+        screen = std::make_unique<TBitmap>(image.Width(), image.Height(), TPixelFormat::pf32bit);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "%s: the logical screen of %d x %d cannot be rendered: %s\n", paths[0].c_str(),
+                     image.Width(), image.Height(), e.what());
+        return 1;
+    }
+    TCanvas canvas(*screen);
     canvas.FillRect(canvas.ClipRect(), TGIFPainter::BackgroundColorOf(image));
 
+    // Every file waits beside its target until all are written: a run that
+    // fails leaves the folder as it was.
+    TFileBatch output;
+    std::string timing;
     int drawn = 0;
     std::string failure;
     image.OnAfterFrame = [&](TGIFPainter& player) {
         if (!failure.empty())
             return;
-        TBitmap copy(screen);
-        copy.SetPixelFormat(TPixelFormat::pf24bit);
         const std::filesystem::path file = outDir / FrameFileName(drawn);
         try {
-            copy.SaveToFile(file.string());
+            TBitmap copy(*screen);
+            copy.SetPixelFormat(TPixelFormat::pf24bit);
+            TMemoryStream bytes;
+            copy.SaveToStream(bytes);
+            output.Add(file.string(), bytes.Data(), static_cast<size_t>(bytes.Size()));
         } catch (const std::exception& e) {
-            failure = file.string() + ": " + e.what();
+            failure = e.what();
             player.Stop();
             return;
         }
-        timing << player.ActiveFrame << ' ' << player.LastWait() << '\n';
+        timing += std::to_string(player.ActiveFrame) + ' ' + std::to_string(player.LastWait()) + '\n';
         ++drawn;
     };
 
@@ -108,17 +121,15 @@ int RunRender(const std::vector<std::string>& args)
     const TGIFPaintFlags flags = paintTransparent | paintAnimate;
     try {
         image.StartPlayer(nullptr, canvas, flags, canvas.ClipRect());
+        if (failure.empty()) {
+            output.Add((outDir / "timing.txt").string(), timing.data(), timing.size());
+            output.Commit();
+        }
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "%s: %s\n", paths[0].c_str(), e.what());
-        return 1;
+        failure = e.what();
     }
-    timing.close();
     if (!failure.empty()) {
-        std::fprintf(stderr, "%s\n", failure.c_str());
-        return 1;
-    }
-    if (!timing) {
-        std::fprintf(stderr, "%s: cannot write timing.txt\n", outDir.string().c_str());
+        std::fprintf(stderr, "%s: %s\n", paths[0].c_str(), failure.c_str());
         return 1;
     }
     std::printf("frames=%d\n", drawn);

@@ -2,6 +2,7 @@
 // frameloom-cli: the engine from a shell.
 #include <cstdio>
 #include <cstring>
+#include <exception>
 #include <string>
 #include <vector>
 
@@ -43,20 +44,30 @@ int main(int argc, char** argv)
     if (fl::cli::IsFormatsCommand(command.c_str()))
         return fl::cli::RunInFormatsProgram(argv);
     args.erase(args.begin());
-    if (command == "info")
-        return fl::cli::RunInfo(args);
-    if (command == "copy")
-        return fl::cli::RunCopy(args);
-    if (command == "quantize")
-        return fl::cli::RunQuantize(args);
-    if (command == "render")
-        return fl::cli::RunRender(args);
-    if (command == "optimize")
-        return fl::cli::RunOptimize(args);
-    if (command == "export-frames")
-        return fl::cli::RunExportFrames(args);
-    if (command == "html")
-        return fl::cli::RunHtml(args);
+    // Whatever a command did not catch ends it with its message, never
+    // with an abort.
+    try {
+        if (command == "info")
+            return fl::cli::RunInfo(args);
+        if (command == "copy")
+            return fl::cli::RunCopy(args);
+        if (command == "quantize")
+            return fl::cli::RunQuantize(args);
+        if (command == "render")
+            return fl::cli::RunRender(args);
+        if (command == "optimize")
+            return fl::cli::RunOptimize(args);
+        if (command == "export-frames")
+            return fl::cli::RunExportFrames(args);
+        if (command == "html")
+            return fl::cli::RunHtml(args);
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "frameloom-cli %s: %s\n", command.c_str(), error.what());
+        return 1;
+    } catch (...) {
+        std::fprintf(stderr, "frameloom-cli %s: an unknown error\n", command.c_str());
+        return 1;
+    }
     std::fprintf(stderr, "frameloom-cli: unknown command \"%s\"\n", command.c_str());
     PrintUsage(stderr);
     return 2;

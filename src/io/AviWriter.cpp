@@ -1,13 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "io/AviWriter.h"
 
-#include <filesystem>
+#include <exception>
 #include <limits>
-#include <system_error>
-
-#include "platform/TempFiles.h"
-
-namespace fs = std::filesystem;
 
 namespace fl {
 
@@ -44,36 +39,18 @@ void Put32(std::vector<uint8_t>& out, uint32_t value)
 
 } // namespace
 
-TAviWriter::TAviWriter(const std::string& path) : target_(path)
+TAviWriter::TAviWriter(const std::string& path)
 {
-    std::error_code error;
-    fs::path target(path);
-    // Writing through a link updates the file it points to.
-    if (fs::symlink_status(target, error).type() == fs::file_type::symlink)
-        target = fs::weakly_canonical(target, error);
-    target_ = target.string();
-    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
-    if (fs::is_directory(target, error))
-        throw EAviError(avimsg::CreateFile);
-    temp_ = MakeTempFileName(folder.string(), TempFilePrefix);
-    if (temp_.empty())
-        throw EAviError(avimsg::CreateFile);
-    file_ = std::fopen(temp_.c_str(), "wb");
-    if (!file_) {
-        fs::remove(temp_, error);
+    try {
+        output_ = std::make_unique<TReplacingFile>(path);
+    } catch (const std::exception&) {
         throw EAviError(avimsg::CreateFile);
     }
+    file_ = output_->Handle();
 }
 
-TAviWriter::~TAviWriter()
-{
-    if (file_)
-        std::fclose(file_);
-    if (!temp_.empty()) {
-        std::error_code ignored;
-        fs::remove(temp_, ignored);
-    }
-}
+// Without Finish, the replacing file goes and the target stays.
+TAviWriter::~TAviWriter() = default;
 
 void TAviWriter::Write(const void* data, size_t size, const char* message)
 {
@@ -221,24 +198,11 @@ void TAviWriter::Finish()
     if (std::fseek(file_, long(moviStart_ - 4), SEEK_SET) != 0 || std::fwrite(field, 1, 4, file_) != 4)
         throw EAviError(avimsg::CreateFile);
 
-    // A failing flush or close can mean the data never reached the disk.
-    const bool flushed = std::fflush(file_) == 0;
-    const bool closed = std::fclose(file_) == 0;
-    file_ = nullptr;
-    if (!flushed || !closed)
+    try {
+        output_->Commit();
+    } catch (const std::exception&) {
         throw EAviError(avimsg::CreateFile);
-    std::error_code error;
-    const fs::file_status old = fs::status(target_, error);
-    // A new file gets the usual permissions rather than the temporary
-    // file's private ones.
-    const fs::perms perms = !error && fs::exists(old) ? old.permissions()
-                                                      : fs::perms::owner_read | fs::perms::owner_write |
-                                                            fs::perms::group_read | fs::perms::others_read;
-    fs::permissions(temp_, perms, error);
-    fs::rename(temp_, target_, error);
-    if (error)
-        throw EAviError(avimsg::CreateFile);
-    temp_.clear();
+    }
 }
 
 } // namespace fl

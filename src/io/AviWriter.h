@@ -8,10 +8,12 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "io/AviFormat.h"
+#include "platform/FileReplace.h"
 
 namespace fl {
 
@@ -49,8 +51,7 @@ private:
     void AppendChunk(const uint8_t* data, uint32_t size, uint32_t flags);
     void WriteHeaders(const char* message);
 
-    std::string target_;
-    std::string temp_;
+    std::unique_ptr<TReplacingFile> output_;
     std::FILE* file_ = nullptr;
     bool streamCreated_ = false;
     bool formatSet_ = false;

@@ -2,10 +2,16 @@
 #include "platform/FileReplace.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <system_error>
+#include <utility>
+
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
 
 #include "platform/Stream.h"
 #include "platform/TempFiles.h"
@@ -16,67 +22,129 @@ namespace {
 
 namespace fs = std::filesystem;
 
-[[noreturn]] void ThrowCreateError(const std::string& path, const std::string& reason)
-{
-    throw EStreamError("Cannot create file \"" + path + "\": " + reason);
-}
-
 std::string ErrnoText(int code, const char* fallback)
 {
     return code != 0 ? std::strerror(code) : fallback;
 }
 
-bool WriteWholeFile(const std::string& path, const void* data, size_t size, int& code)
+// Whether the file's bytes are on the disk, as far as the system can tell.
+bool SyncToDisk(std::FILE* file)
 {
-    errno = 0;
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) {
-        code = errno;
-        return false;
-    }
-    bool written = size == 0 || std::fwrite(data, 1, size, file) == size;
-    written = std::fflush(file) == 0 && written;
-    // A failing close can mean the bytes never reached the disk.
-    written = std::fclose(file) == 0 && written;
-    if (!written)
-        code = errno;
-    return written;
+#ifdef _WIN32
+    return _commit(_fileno(file)) == 0;
+#else
+    return fsync(fileno(file)) == 0;
+#endif
 }
 
 } // namespace
 
-void ReplaceFileContents(const std::string& path, const void* data, size_t size)
+TReplacingFile::TReplacingFile(const std::string& path) : path_(path)
 {
     if (path.empty())
-        ThrowCreateError(path, "no file name");
+        Fail("no file name");
     std::error_code error;
     fs::path target(path);
     if (fs::symlink_status(target, error).type() == fs::file_type::symlink) {
         target = fs::weakly_canonical(target, error);
         if (error)
-            ThrowCreateError(path, error.message());
+            Fail(error.message());
     }
     if (fs::is_directory(target, error))
-        ThrowCreateError(path, std::strerror(EISDIR));
+        Fail(std::strerror(EISDIR));
+    target_ = target.string();
     const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
     errno = 0;
-    const std::string temp = MakeTempFileName(folder.string(), TempFilePrefix);
-    if (temp.empty())
-        ThrowCreateError(path, ErrnoText(errno, "the folder is missing or not writable"));
-    int code = 0;
-    if (!WriteWholeFile(temp, data, size, code)) {
-        fs::remove(temp, error);
-        ThrowCreateError(path, ErrnoText(code, "write error"));
-    }
-    const fs::file_status old = fs::status(target, error);
-    if (!error && fs::exists(old))
-        fs::permissions(temp, old.permissions(), error);
-    fs::rename(temp, target, error);
-    if (error) {
+    temp_ = MakeTempFileName(folder.string(), TempFilePrefix);
+    if (temp_.empty())
+        Fail(ErrnoText(errno, "the folder is missing or not writable"));
+    errno = 0;
+    file_ = std::fopen(temp_.c_str(), "wb");
+    if (!file_)
+        Fail(ErrnoText(errno, "the folder is not writable"));
+}
+
+TReplacingFile::TReplacingFile(TReplacingFile&& other) noexcept
+    : path_(std::move(other.path_)), target_(std::move(other.target_)), temp_(std::exchange(other.temp_, {})),
+      file_(std::exchange(other.file_, nullptr)), failed_(other.failed_)
+{
+}
+
+TReplacingFile::~TReplacingFile()
+{
+    if (file_)
+        std::fclose(file_);
+    if (!temp_.empty()) {
         std::error_code ignored;
-        fs::remove(temp, ignored);
-        ThrowCreateError(path, error.message());
+        fs::remove(temp_, ignored);
     }
+}
+
+void TReplacingFile::Fail(const std::string& reason)
+{
+    failed_ = true;
+    throw EStreamError("Cannot create file \"" + path_ + "\": " + reason);
+}
+
+void TReplacingFile::Write(const void* data, size_t size)
+{
+    errno = 0;
+    if (failed_ || !file_ || (size > 0 && std::fwrite(data, 1, size, file_) != size))
+        Fail(ErrnoText(errno, "write error"));
+}
+
+void TReplacingFile::Finish()
+{
+    if (failed_ || !file_)
+        Fail("write error");
+    errno = 0;
+    // A failing flush or close can mean the bytes never reached the disk.
+    bool written = std::fflush(file_) == 0 && !std::ferror(file_) && SyncToDisk(file_);
+    const int code = errno;
+    written = std::fclose(file_) == 0 && written;
+    file_ = nullptr;
+    if (!written)
+        Fail(ErrnoText(code != 0 ? code : errno, "write error"));
+}
+
+void TReplacingFile::Commit()
+{
+    if (file_)
+        Finish();
+    if (failed_ || temp_.empty())
+        Fail("write error");
+    std::error_code error;
+    const fs::file_status old = fs::status(target_, error);
+    if (!error && fs::exists(old))
+        fs::permissions(temp_, old.permissions(), error);
+    fs::rename(temp_, target_, error);
+    if (error)
+        Fail(error.message());
+    temp_.clear();
+}
+
+void ReplaceFileContents(const std::string& path, const void* data, size_t size)
+{
+    TReplacingFile file(path);
+    file.Write(data, size);
+    file.Commit();
+}
+
+void TFileBatch::Add(const std::string& path, const void* data, size_t size)
+{
+    TReplacingFile file(path);
+    file.Write(data, size);
+    // Closed now: a full disk shows here, and a long batch holds no files
+    // open.
+    file.Finish();
+    files_.push_back(std::move(file));
+}
+
+void TFileBatch::Commit()
+{
+    for (TReplacingFile& file : files_)
+        file.Commit();
+    files_.clear();
 }
 
 } // namespace fl

@@ -6,6 +6,8 @@
 #include <cstring>
 #include <sys/stat.h>
 
+#include "platform/FileReplace.h"
+
 namespace fl {
 
 int64_t TStream::Remaining() const
@@ -75,9 +77,7 @@ void TMemoryStream::LoadFromFile(const std::string& path)
 
 void TMemoryStream::SaveToFile(const std::string& path) const
 {
-    TFileStream file(path, TFileStream::Mode::Create);
-    file.Write(data_, size_);
-    file.Flush();
+    ReplaceFileContents(path, data_, size_);
 }
 
 static std::string SystemError(const std::string& what, const std::string& path)
@@ -85,11 +85,11 @@ static std::string SystemError(const std::string& what, const std::string& path)
     return what + " \"" + path + "\": " + std::strerror(errno);
 }
 
-TFileStream::TFileStream(const std::string& path, Mode mode) : path_(path), mode_(mode)
+TFileStream::TFileStream(const std::string& path) : path_(path)
 {
-    file_ = std::fopen(path.c_str(), mode == Mode::Read ? "rb" : "w+b");
+    file_ = std::fopen(path.c_str(), "rb");
     if (!file_)
-        throw EStreamError(SystemError(mode == Mode::Read ? "Cannot open file" : "Cannot create file", path));
+        throw EStreamError(SystemError("Cannot open file", path));
 }
 
 TFileStream::~TFileStream()
@@ -103,10 +103,9 @@ size_t TFileStream::Read(void* buffer, size_t count)
     return std::fread(buffer, 1, count, file_);
 }
 
-void TFileStream::Write(const void* buffer, size_t count)
+void TFileStream::Write(const void*, size_t)
 {
-    if (mode_ == Mode::Read || std::fwrite(buffer, 1, count, file_) != count)
-        throw EStreamError(SystemError("Cannot write file", path_));
+    throw EStreamError("Cannot write file \"" + path_ + "\": it is open for reading");
 }
 
 int64_t TFileStream::Position() const
@@ -128,15 +127,9 @@ int64_t TFileStream::Size() const
     return static_cast<int64_t>(info.st_size);
 }
 
-void TFileStream::Flush()
-{
-    if (std::fflush(file_) != 0)
-        throw EStreamError(SystemError("Cannot write file", path_));
-}
-
 std::vector<uint8_t> ReadFileBytes(const std::string& path)
 {
-    TFileStream file(path, TFileStream::Mode::Read);
+    TFileStream file(path);
     std::vector<uint8_t> bytes(static_cast<size_t>(file.Size()));
     if (file.Read(bytes.data(), bytes.size()) != bytes.size())
         throw EStreamError(SystemError("Cannot read file", path));

@@ -59,6 +59,8 @@ public:
     std::vector<uint8_t> TakeBytes();
 
     void LoadFromFile(const std::string& path);
+    // Replaces the file with the stream's bytes in one step (see
+    // platform/FileReplace.h): a failure leaves the old file as it was.
     void SaveToFile(const std::string& path) const;
 
 private:
@@ -69,11 +71,11 @@ private:
     bool readOnly_ = false;
 };
 
-// A buffered file stream.
+// A buffered file stream for reading; files are written through
+// platform/FileReplace.h, never in place.
 class TFileStream : public TStream {
 public:
-    enum class Mode { Read, Create };
-    TFileStream(const std::string& path, Mode mode);
+    explicit TFileStream(const std::string& path);
     ~TFileStream() override;
     TFileStream(const TFileStream&) = delete;
     TFileStream& operator=(const TFileStream&) = delete;
@@ -84,13 +86,9 @@ public:
     void SetPosition(int64_t position) override;
     int64_t Size() const override;
 
-    // Writes buffered bytes to the file; throws EStreamError on failure.
-    void Flush();
-
 private:
     std::FILE* file_ = nullptr;
     std::string path_;
-    Mode mode_;
 };
 
 // Reads a whole file into memory; throws EStreamError.
