@@ -125,6 +125,17 @@ void TGIFGraphicControlExtension::LoadFromStream(TStream& stream)
     Delay = static_cast<uint16_t>(bytes[2] | bytes[3] << 8);
     transparentIndex_ = bytes[4];
     Terminator = bytes[5];
+    // A block without its terminator: the byte read as one opens the next
+    // block, which must not be lost.
+    if (Terminator != 0) {
+        stream.Skip(-1);
+        if (NextBlockStartsHere(stream)) {
+            Terminator = 0;
+            Warn(wsWarning, "Extension terminator missing");
+        } else {
+            stream.Skip(1);
+        }
+    }
     if (Transparent())
         Frame().Transparent = true;
 }
@@ -272,9 +283,15 @@ void TGIFAppExtNSLoop::WriteAppData(TStream& stream)
 void TGIFAppExtNSLoop::ReadAppData(TStream& stream)
 {
     // A size or id byte missing at the end of the stream counts as the
-    // terminator: a truncated loop extension keeps what it had.
-    for (;;) {
+    // terminator: a truncated loop extension keeps what it had. So does the
+    // start of the next block where another sub-block should be, so that an
+    // extension without its terminator does not take the picture after it.
+    for (bool first = true;; first = false) {
         uint8_t size, id;
+        if (!first && NextBlockStartsHere(stream)) {
+            Warn(wsWarning, "Extension terminator missing");
+            return;
+        }
         if (!stream.ReadByte(size) || size == 0)
             return;
         if (!stream.ReadByte(id))

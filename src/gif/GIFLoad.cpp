@@ -108,10 +108,31 @@ void TGIFSubImage::LoadFromStream(TStream& stream, uint64_t& pixelBudget)
     const uint8_t fill = Transparent && ControlBlock ? ControlBlock->TransparentIndex() : 0;
     if (fill != 0 && Pixels())
         std::memset(Pixels(), fill, PixelBytes());
-    // Runs even for a frame without pixels: the decoder still consumes what
-    // it reads of the data, and the next block is looked for from there.
-    DecodeFramePixels(stream, Pixels(), Width(), Height(), Interlaced(),
-                      [this](const char* message) { Warn(wsWarning, message); });
+    // Runs even for a frame without pixels: the decoder still passes over
+    // the data, and the next block is looked for after it.
+    bool damaged = false;
+    const size_t decoded =
+        DecodeFramePixels(stream, Pixels(), Width(), Height(), Interlaced(), [this, &damaged](const char* message) {
+            damaged = true;
+            Warn(wsWarning, message);
+        });
+    if (damaged || decoded < PixelBytes())
+        KeepDamagedPixelsInTable(fill);
+}
+
+void TGIFSubImage::KeepDamagedPixelsInTable(uint8_t fill)
+{
+    // Data that broke off may have left indices no color stands for, which
+    // no GIF can hold: they take the fill value (or the first color), so that
+    // what was read can be saved again.
+    const int count = ActiveColors().Count();
+    if (count == 0 || count >= 256)
+        return;
+    const uint8_t replacement = fill < count ? fill : 0;
+    uint8_t* pixels = Pixels();
+    for (size_t i = 0; i < PixelBytes(); ++i)
+        if (pixels[i] >= count && pixels[i] != fill)
+            pixels[i] = replacement;
 }
 
 void TGIFExtensionList::ReadAll(TStream& stream, TGIFSubImage& frame)

@@ -6,6 +6,7 @@
 #include <bit>
 #include <cstring>
 #include <memory>
+#include <string>
 
 #include "gif/GIFException.h"
 #include "gif/StreamIO.h"
@@ -145,12 +146,16 @@ public:
     // Decodes up to `total` pixels into `out` as one run of pixels and answers
     // how many arrived; then reads the code after the last pixel.
     size_t Decode(uint8_t* out, size_t total);
+    // Passes over what is left of the data, up to its terminator, so that
+    // the next block is looked for where it starts.
+    void SkipRest();
+    // Decoding stopped at a code the table did not hold yet.
+    bool InvalidCodeMet() const { return invalidCode_; }
 
 private:
     TReadResult Refill(int curBit, int lastBit, int n);
     int ReadCodeSlow(int n);
     TWalkResult Walk(int code, int nextCode, int oldCode, int firstCode);
-    void SkipRest();
     void FinishAfterLastPixel();
 
     TStream& stream_;
@@ -175,6 +180,7 @@ private:
     int oldCode_ = 0;
     int firstCode_ = 0;
     bool endMet_ = false;
+    bool invalidCode_ = false;
 };
 
 // Loads sub-blocks until n bits are available and takes the next code.
@@ -268,6 +274,7 @@ void TDecoder::SkipRest()
 {
     if (!terminatorMet_)
         SkipSubBlocks(stream_);
+    terminatorMet_ = true;
 }
 
 size_t TDecoder::Decode(uint8_t* const out, const size_t total)
@@ -344,6 +351,13 @@ size_t TDecoder::Decode(uint8_t* const out, const size_t total)
                 emitCopy(w->source[code], len);
                 isOld = true;
             } else if (code >= nextCode) {
+                if (FL_UNLIKELY(code > nextCode)) {
+                    // A code beyond the next entry cannot be built from the
+                    // table: the rest of the data means nothing.
+                    invalidCode_ = true;
+                    endMet_ = true;
+                    break;
+                }
                 if (FL_LIKELY(prevIsOld)) {
                     // The string of oldCode followed by its own first pixel;
                     // the copy source ends where the output continues.
@@ -351,8 +365,7 @@ size_t TDecoder::Decode(uint8_t* const out, const size_t total)
                     emitCopy(src, start - prevStart);
                     if (pos < total)
                         out[pos++] = src[0];
-                    // A code beyond nextCode leaves oldCode undefined.
-                    isOld = code == nextCode;
+                    isOld = true;
                 } else {
                     emitWalk(code);
                     isOld = false;
@@ -464,40 +477,57 @@ void TDecoder::FinishAfterLastPixel()
 
 } // namespace
 
-void DecodeFramePixels(TStream& stream, uint8_t* pixels, int width, int height, bool interlaced,
-                       const TDecoderWarning& warn)
+size_t DecodeFramePixels(TStream& stream, uint8_t* pixels, int width, int height, bool interlaced,
+                         const TDecoderWarning& warn)
 {
     uint8_t minCodeSize;
     if (!stream.ReadByte(minCodeSize))
-        return;
+        return 0;
     if (minCodeSize > kMaxMinCodeSize) {
         // The clear code would lie beyond the 4096-entry tables: the data
         // cannot be decoded, so it is passed over and the pixels keep the fill.
         if (warn)
             warn("Invalid minimum code size");
         SkipSubBlocks(stream);
-        return;
+        return 0;
     }
     const size_t w = width > 0 ? static_cast<size_t>(width) : 0;
     const size_t h = height > 0 ? static_cast<size_t>(height) : 0;
     const size_t total = w * h;
     const TWorkLease work;
     TDecoder decoder(stream, warn, *work, minCodeSize);
+    size_t decoded = 0;
+    // Whatever comes before the terminator once the pixels are complete is
+    // passed over: a frame with too much data must not take the next blocks
+    // with it. Damage is told with what it cost.
+    const auto finish = [&] {
+        decoder.SkipRest();
+        if (decoded >= total || !warn)
+            return;
+        const std::string missing = std::to_string(total - decoded) + " of " + std::to_string(total);
+        if (decoder.InvalidCodeMet())
+            warn(("Frame data holds a code not in the table: " + missing + " pixels keep the fill value").c_str());
+        else
+            warn(("Frame data ended early: " + missing + " pixels keep the fill value").c_str());
+    };
 
     if (!interlaced || total == 0) {
         const uint8_t fill = total > 0 ? pixels[0] : 0;
-        const size_t decoded = decoder.Decode(pixels, total);
+        decoded = decoder.Decode(pixels, total);
         // String copies may run a few bytes past the last pixel decoded; the
         // pixels there get their fill value back.
         if (decoded < total)
             std::memset(pixels + decoded, fill, std::min(kChunk, total - decoded));
-        return;
+        finish();
+        return decoded;
     }
 
     // Interlaced rows arrive in pass order: decode them as one run, then place
     // each row where the interlace passes put it.
     std::unique_ptr<uint8_t[]> scratch(new uint8_t[total]);
-    size_t remaining = decoder.Decode(scratch.get(), total);
+    decoded = decoder.Decode(scratch.get(), total);
+    finish();
+    size_t remaining = decoded;
     const uint8_t* src = scratch.get();
     int row = 0;
     int step = 8;
@@ -515,6 +545,7 @@ void DecodeFramePixels(TStream& stream, uint8_t* pixels, int width, int height, 
             row = step / 2;
         }
     }
+    return decoded;
 }
 
 } // namespace fl

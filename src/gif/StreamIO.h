@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 #include "gif/GIFException.h"
 #include "platform/Stream.h"
@@ -22,6 +23,30 @@ inline void SkipSubBlocks(TStream& stream)
     uint8_t size;
     while (stream.ReadByte(size) && size != 0)
         stream.Skip(size);
+}
+
+// Whether the bytes at the stream's position open the next block (an image,
+// an extension with a label the format defines, or the trailer at the end
+// of the stream) rather than continue a sub-block chain whose terminator
+// is missing. Reads nothing.
+inline bool NextBlockStartsHere(TStream& stream)
+{
+    const int64_t position = stream.Position();
+    uint8_t bytes[2] = {};
+    const size_t count = stream.Read(bytes, 2);
+    stream.SetPosition(position);
+    if (count == 0)
+        return false;
+    switch (bytes[0]) {
+    case 0x2C:
+        return true;
+    case 0x21:
+        return count == 2 && (bytes[1] == 0xF9 || bytes[1] == 0xFE || bytes[1] == 0xFF || bytes[1] == 0x01);
+    case 0x3B:
+        return count == 1;
+    default:
+        return false;
+    }
 }
 
 } // namespace fl

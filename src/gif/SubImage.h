@@ -150,6 +150,8 @@ public:
     void SetStoredGeometry(uint16_t left, uint16_t top, uint16_t width, uint16_t height);
 
 private:
+    void KeepDamagedPixelsInTable(uint8_t fill);
+
     uint16_t left_ = 0;
     uint16_t top_ = 0;
     uint16_t width_ = 0;

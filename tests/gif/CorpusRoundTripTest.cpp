@@ -36,11 +36,10 @@ std::string CorpusName(const fs::path& path)
 const std::map<std::string, std::string>& Unwritable()
 {
     static const std::map<std::string, std::string> unwritable = {
-        // Nothing to write: a document needs at least one frame.
+        // Nothing to write: a document needs at least one frame. (Damaged
+        // data such as pixel-data-none's lone end code, taken as an index
+        // beyond the table, is put in the table when read, and saves.)
         {"robustness_no_frames", "Unsupported GIF version"},
-        // Its data is a lone end code, which the decoder takes as the first
-        // pixel after the initial clear: index 5 in a 4-color table.
-        {"robustness_pixel_data_none", "Color not in color table"},
     };
     return unwritable;
 }

@@ -47,12 +47,14 @@ public:
         endCode_ = clearCode_ + 1;
         nextCode_ = clearCode_ + 2;
         limit_ = 2 * clearCode_;
+        const int64_t total = int64_t(width) * height;
+        int64_t decoded = 0;
         if (!interlaced) {
-            for (int64_t i = 0; i < int64_t(width) * height; ++i) {
+            for (; decoded < total; ++decoded) {
                 const int v = NextPixel();
                 if (v < 0)
                     break;
-                pixels[i] = uint8_t(v);
+                pixels[decoded] = uint8_t(v);
             }
         } else {
             int row = 0, step = 8, pass = 0;
@@ -65,6 +67,7 @@ public:
                         break;
                     }
                     pixels[int64_t(row) * width + x] = uint8_t(v);
+                    ++decoded;
                 }
                 row += step;
                 while (row >= height) {
@@ -75,8 +78,18 @@ public:
                 }
             }
         }
+        pixelsDone_ = true;
         if (!endMet_)
             CodeLoop();
+        // The rest of the data, up to its terminator, is passed over.
+        if (!terminatorMet_)
+            SkipData();
+        if (decoded < total) {
+            const std::string missing = std::to_string(total - decoded) + " of " + std::to_string(total);
+            warnings_.push_back(invalid_ ? "Frame data holds a code not in the table: " + missing +
+                                               " pixels keep the fill value"
+                                         : "Frame data ended early: " + missing + " pixels keep the fill value");
+        }
     }
 
 private:
@@ -85,6 +98,7 @@ private:
         uint8_t size;
         while (stream_.ReadByte(size) && size != 0)
             stream_.Skip(size);
+        terminatorMet_ = true;
     }
 
     // Bit by bit, so it shares nothing with the word-wide reader under test.
@@ -166,6 +180,12 @@ private:
                 SkipData();
             return -2;
         }
+        // A code beyond the next entry ends the pixels; after them it is
+        // only walked.
+        if (code > nextCode_ && !pixelsDone_) {
+            invalid_ = endMet_ = true;
+            return -3;
+        }
         const int inCode = code;
         if (code >= nextCode_) {
             Push(firstCode_);
@@ -204,6 +224,7 @@ private:
     std::array<uint8_t, 2 + 255> buffer_{};
     int curBit_ = 0, lastBit_ = 0, lastByte_ = 2;
     bool terminatorMet_ = false, firstCall_ = true, endMet_ = false;
+    bool pixelsDone_ = false, invalid_ = false;
 };
 
 // ---------------------------------------------------------------------------
@@ -600,14 +621,17 @@ TEST(LZWDecoderStrings, CodeEqualToNextCodeRepeatsThePreviousStringAndItsFirstPi
     ExpectSame(data, f, "kwkwk");
 }
 
-TEST(LZWDecoderStrings, CodeBeyondNextCodeIsTreatedLikeNextCode)
+TEST(LZWDecoderStrings, CodeBeyondNextCodeEndsThePixelsWithAWarning)
 {
-    // m = 3: clear 8, first free 10. 13 > 10: previous string "1" plus its
-    // first pixel; then 13 again: the still empty entry 13 gives "0 0" plus
-    // the first pixel 1.
+    // m = 3: clear 8, first free 10. 13 > 10 cannot be built from the table:
+    // the pixels after it keep the fill, and the warning counts them.
     const Bytes data = Frame(3, PackCodes({8, 1, 13, 13, 9}, 3));
     const TFrame f{6, 1, false, 9};
-    EXPECT_EQ(Decoded(data, f), (Bytes{1, 1, 1, 0, 0, 1}));
+    const TOutcome o = RunDecoder(data, f);
+    EXPECT_EQ(o.pixels, (Bytes{1, 9, 9, 9, 9, 9}));
+    EXPECT_EQ(o.warnings,
+              std::vector<std::string>{"Frame data holds a code not in the table: 5 of 6 pixels keep the fill value"});
+    EXPECT_EQ(o.position, int64_t(data.size()) - 1);
     ExpectSame(data, f, "beyond next");
 }
 
@@ -663,25 +687,25 @@ TEST(LZWDecoderStrings, OneByteSubBlocksCarryTwelveBitCodes)
 
 TEST(LZWDecoderStrings, CircularTableIsRejected)
 {
-    // m = 3, first free code 10. 12 > 10 makes 12 the old code; entry 11 then
-    // gets prefix 12 and entry 12 prefix 11, a cycle of two entries that the
-    // code 11 runs into.
-    const TFrame f{20, 1, false, 0};
-    const Bytes twoCycle = Frame(3, PackCodes({8, 0, 12, 11, 1, 11, 9}, 3));
-    EXPECT_EQ(RunDecoder(twoCycle, f).error, "Circular decoder table entry");
-    // An entry that is its own prefix.
-    const Bytes selfLoop = Frame(3, PackCodes({8, 0, 11, 11, 11, 9}, 3));
+    // m = 3, first free code 10. The first code after the clear is taken
+    // raw, so 12 becomes the old code: entry 10 gets prefix 12, 11 prefix
+    // 10, 12 prefix 11, a cycle of three entries that the code 13 runs into.
+    const TFrame f{40, 1, false, 0};
+    const Bytes threeCycle = Frame(3, PackCodes({8, 12, 10, 11, 12, 13, 9}, 3));
+    EXPECT_EQ(RunDecoder(threeCycle, f).error, "Circular decoder table entry");
+    // A raw 10 makes entry 10 its own prefix.
+    const Bytes selfLoop = Frame(3, PackCodes({8, 10, 10, 10, 9}, 3));
     EXPECT_EQ(RunDecoder(selfLoop, f).error, "Circular decoder table entry");
-    ExpectSame(twoCycle, f, "two cycle");
+    ExpectSame(threeCycle, f, "three cycle");
     ExpectSame(selfLoop, f, "self loop");
 }
 
 TEST(LZWDecoderStrings, CircularEntryAfterTheLastPixelIsRejectedToo)
 {
-    // The code read after the last pixel still walks its chain.
-    const Bytes data = Frame(3, PackCodes({8, 0, 12, 11, 1, 11, 9}, 3));
-    const TFrame f{7, 1, false, 0}; // 0, 0 0, 0 0 0, 1; the cycle code comes after
-    EXPECT_EQ(RunDecoder(data, f).error, "Circular decoder table entry");
+    // The code read after the last pixel still walks its chain: 12, 10, 11
+    // and 12 give 1 + 3 + 4 + 5 pixels, and 13 comes after them.
+    const Bytes data = Frame(3, PackCodes({8, 12, 10, 11, 12, 13, 9}, 3));
+    EXPECT_EQ(RunDecoder(data, TFrame{13, 1, false, 0}).error, "Circular decoder table entry");
 }
 
 TEST(LZWDecoderStrings, FramesWithDifferentCodeSizesInTurn)
@@ -733,31 +757,20 @@ TEST(LZWDecoderEnd, EndCodeAfterTheLastPixelIsConsumedWithTheRestOfTheData)
     EXPECT_EQ(o.position, int64_t(data.size()) - 1);
 }
 
-TEST(LZWDecoderEnd, OtherCodeAfterTheLastPixelLeavesTheStreamInsideTheData)
+TEST(LZWDecoderEnd, DataBeyondTheLastPixelIsSkippedToTheTerminator)
 {
-    // Without an end code the position stays after the loaded sub-block.
-    const Bytes packed = PackCodes({4, 1, 2, 3, 3, 5}, 2);
-    Bytes data = Frame(2, packed, {255}, true, {0x3B});
-    const TOutcome o = RunDecoder(data, TFrame{2, 1, false, 0});
-    EXPECT_EQ(o.pixels, (Bytes{1, 2}));
-    EXPECT_EQ(o.position, int64_t(2 + packed.size()));
-    ExpectSame(data, TFrame{2, 1, false, 0}, "no end");
-}
-
-TEST(LZWDecoderEnd, SubBlockIsLoadedOnlyWhenTheBitsRunOut)
-{
-    // Blocks of 3 bytes. Two pixels: the code after them still lies in the
-    // first block. Five pixels: the code after them ends exactly at the end of
-    // the first block, which already loads the second.
-    const Bytes packed = PackCodes({4, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 5}, 2);
-    const Bytes data = Frame(2, packed, {3}, true, {0x3B});
-    const TFrame f{2, 1, false, 0};
-    const TOutcome o = RunDecoder(data, f);
-    EXPECT_EQ(o.position, 1 + 1 + 3);
-    ExpectSame(data, f, "lazy load");
-    const TFrame g{5, 1, false, 0};
-    EXPECT_EQ(RunDecoder(data, g).position, 1 + 1 + 3 + 1 + 3);
-    ExpectSame(data, g, "lazy load 2");
+    // Without an end code after the last pixel, and with sub-blocks after
+    // the one holding it, the reader still stops after the terminator, where
+    // the next block starts.
+    const Bytes packed = PackCodes({4, 1, 2, 3, 3, 1, 1, 1, 1, 1, 1, 1, 1, 5}, 2);
+    for (const int block : {255, 3, 1}) {
+        const Bytes data = Frame(2, packed, {block}, true, {0x3B});
+        const TOutcome o = RunDecoder(data, TFrame{2, 1, false, 0});
+        EXPECT_EQ(o.pixels, (Bytes{1, 2}));
+        EXPECT_TRUE(o.warnings.empty());
+        EXPECT_EQ(o.position, int64_t(data.size()) - 1) << "blocks of " << block;
+        ExpectSame(data, TFrame{2, 1, false, 0}, "too much data");
+    }
 }
 
 TEST(LZWDecoderEnd, DataEndingEarlyWarnsOfUnderRunAndKeepsTheFill)
@@ -769,7 +782,8 @@ TEST(LZWDecoderEnd, DataEndingEarlyWarnsOfUnderRunAndKeepsTheFill)
     // a second one; then the reader runs dry, once in the pixel loop and once
     // more for the code after the last pixel.
     const std::string underRun = "Decoder bit buffer under-run";
-    EXPECT_EQ(o.warnings, (std::vector<std::string>{underRun, underRun}));
+    EXPECT_EQ(o.warnings, (std::vector<std::string>{underRun, underRun,
+                                                    "Frame data ended early: 4 of 8 pixels keep the fill value"}));
     EXPECT_EQ(o.pixels, (Bytes{1, 2, 0, 0, 7, 7, 7, 7}));
     EXPECT_EQ(o.position, int64_t(data.size()) - 1);
     ExpectSame(data, f, "under-run");
@@ -782,7 +796,8 @@ TEST(LZWDecoderEnd, SubBlockLongerThanTheStreamWarnsPrematureEnd)
     data.insert(data.end(), packed.begin(), packed.end());
     const TFrame f{6, 1, false, 3};
     const TOutcome o = RunDecoder(data, f);
-    EXPECT_EQ(o.warnings, std::vector<std::string>{"Premature end of data"});
+    EXPECT_EQ(o.warnings, (std::vector<std::string>{"Premature end of data",
+                                                    "Frame data ended early: 3 of 6 pixels keep the fill value"}));
     // The last code ends exactly with the data: the reader asks for another
     // sub-block before taking it, finds none, and decoding stops.
     EXPECT_EQ(o.pixels, (Bytes{1, 2, 1, 3, 3, 3}));
@@ -815,13 +830,13 @@ TEST(LZWDecoderEnd, MinimumCodeSizeAboveElevenIsSkipped)
     }
 }
 
-TEST(LZWDecoderEnd, EmptyFrameStillReadsTheCodeAfterTheClear)
+TEST(LZWDecoderEnd, EmptyFrameStillSkipsItsData)
 {
     // No pixels: the end code after the clear is taken as the first code of
-    // the table, not as the end, so the trailing sub-blocks are not skipped.
-    const Bytes data = Frame(2, PackCodes({4, 5}, 2), {255}, true, {1, 7, 0});
+    // the table, not as the end; the data is passed over all the same.
+    const Bytes data = Frame(2, PackCodes({4, 5}, 2), {255}, true, {0x3B});
     const TOutcome o = RunDecoder(data, TFrame{0, 5, false, 0});
-    EXPECT_EQ(o.position, 3);
+    EXPECT_EQ(o.position, int64_t(data.size()) - 1);
     ExpectSame(data, TFrame{0, 5, false, 0}, "empty frame");
 }
 

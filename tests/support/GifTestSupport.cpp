@@ -316,8 +316,18 @@ const std::set<std::string>& LoadWarningMessages()
         "Invalid extension introducer",  "Image exceeds Logical Screen size", "Decoder bit buffer under-run",
         // A minimum code size whose clear code lies beyond the code tables.
         "Invalid minimum code size",
+        // The next block where an extension's terminator should be.
+        "Extension terminator missing",
     };
     return messages;
+}
+
+bool IsLoadWarning(const std::string& message)
+{
+    for (const char* counted : {"Frame data ended early: ", "Frame data holds a code not in the table: "})
+        if (message.rfind(counted, 0) == 0 && message.find(" pixels keep the fill value") != std::string::npos)
+            return true;
+    return LoadWarningMessages().count(message) > 0;
 }
 
 const std::set<std::string>& SaveErrorMessages()

@@ -96,6 +96,10 @@ std::string AllCommentText(const TGIFImage& image);
 // Messages the reader and writer give by design.
 const std::set<std::string>& LoadErrorMessages();
 const std::set<std::string>& LoadWarningMessages();
+// Whether the reader gives this warning by design: one of the fixed
+// messages, or the count of pixels a damaged frame's data left at the fill
+// value.
+bool IsLoadWarning(const std::string& message);
 const std::set<std::string>& SaveErrorMessages();
 
 // Printable form of a byte string for failure messages.
