@@ -7,11 +7,19 @@
 #include "gif/GIFException.h"
 #include "gif/GIFPainter.h"
 #include "platform/Canvas.h"
+#include "platform/SystemMemory.h"
 
 namespace fl {
 
 bool GIFLowColorScreen = false;
 TGIFMemoryLimits GIFMemoryLimits;
+
+uint64_t TGIFMemoryLimits::DefaultDocumentPixels()
+{
+    const uint64_t ceiling = uint64_t(1) << 32;
+    const uint64_t half = PhysicalMemoryBytes() / 2;
+    return half > 0 ? std::min(ceiling, half) : ceiling;
+}
 
 TGIFImage::TGIFImage() : Header(this), Frames(this)
 {

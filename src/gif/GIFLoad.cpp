@@ -8,8 +8,55 @@
 #include "gif/GIFImage.h"
 #include "gif/LZWDecoder.h"
 #include "gif/StreamIO.h"
+#include "platform/SystemMemory.h"
 
 namespace fl {
+
+namespace {
+
+// The pixels the file's image descriptors ask for, found by walking the
+// block structure without decoding or allocating anything, so that a small
+// file declaring huge frames is refused before memory is taken. A zero-sized
+// frame counts as the logical screen, as the reader makes it.
+uint64_t DeclaredPixels(TStream& stream, int screenWidth, int screenHeight)
+{
+    const int64_t start = stream.Position();
+    uint64_t pixels = 0;
+    uint8_t byte;
+    while (stream.ReadByte(byte)) {
+        if (byte == 0)
+            continue;
+        if (byte == '!') {
+            uint8_t label;
+            if (!stream.ReadByte(label))
+                break;
+            SkipSubBlocks(stream);
+        } else if (byte == ',') {
+            uint8_t descriptor[9];
+            if (stream.Read(descriptor, 9) != 9)
+                break;
+            uint64_t width = descriptor[4] | descriptor[5] << 8;
+            uint64_t height = descriptor[6] | descriptor[7] << 8;
+            if (width == 0 || height == 0) {
+                width = uint64_t(screenWidth);
+                height = uint64_t(screenHeight);
+            }
+            pixels += width * height;
+            if (descriptor[8] & 0x80)
+                stream.Skip(3 * (2 << (descriptor[8] & 7)));
+            uint8_t minCodeSize;
+            if (!stream.ReadByte(minCodeSize))
+                break;
+            SkipSubBlocks(stream);
+        } else {
+            break;
+        }
+    }
+    stream.SetPosition(start);
+    return pixels;
+}
+
+} // namespace
 
 void TGIFImage::LoadFromStream(TStream& stream)
 {
@@ -18,6 +65,10 @@ void TGIFImage::LoadFromStream(TStream& stream)
     const int64_t start = stream.Position();
     try {
         Header.LoadFromStream(stream);
+        if (const uint64_t needed = DeclaredPixels(stream, Width(), Height());
+            needed > GIFMemoryLimits.MaxDocumentPixels)
+            throw GIFException("Image is too large: its frames need " + FormatByteSize(needed) + ", more than the " +
+                               FormatByteSize(GIFMemoryLimits.MaxDocumentPixels) + " allowed");
         Frames.ReadAll(stream);
         TGIFTrailer trailer(this);
         trailer.LoadFromStream(stream);

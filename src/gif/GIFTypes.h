@@ -59,8 +59,11 @@ extern bool GIFLowColorScreen;
 // Bounds on what a file may make us allocate. A frame's size comes from 16-bit
 // fields, so a few bytes of a hostile file could ask for 4 GiB per frame.
 struct TGIFMemoryLimits {
-    uint64_t MaxFramePixels = uint64_t(1) << 28;     // 256 Mi pixels, e.g. 16384 x 16384
-    uint64_t MaxDocumentPixels = uint64_t(1) << 32;  // all frames of one load together
+    uint64_t MaxFramePixels = uint64_t(1) << 28; // 256 Mi pixels, e.g. 16384 x 16384
+    // All frames of one load together, one byte each: the smaller of 4 GiB
+    // and half the machine's memory.
+    uint64_t MaxDocumentPixels = DefaultDocumentPixels();
+    static uint64_t DefaultDocumentPixels();
 };
 extern TGIFMemoryLimits GIFMemoryLimits;
 

@@ -5,6 +5,7 @@
 #include "gif/GIFException.h"
 #include "gif/GIFImage.h"
 #include "GIFBytes.h"
+#include "platform/SystemMemory.h"
 
 namespace fl {
 namespace {
@@ -235,6 +236,34 @@ TEST(ReaderTest, HugeFramesAreRefused)
     TLoaded loaded;
     test::Load(loaded, gif.data);
     EXPECT_EQ(loaded.error, "Image is too large");
+}
+
+TEST(ReaderTest, FramesBeyondTheMemoryBudgetAreRefusedBeforeAnyIsRead)
+{
+    // 2,000 frames of 4096 x 4096 in a file of 30 KB: the whole load would
+    // take 31 GiB. Refused up front, naming what it needs, with no frame made.
+    TGIFBytes gif;
+    gif.Header(4096, 4096, 2);
+    for (int i = 0; i < 2000; ++i)
+        gif.Descriptor(0, 0, 4096, 4096).Bytes({2, 1, 0x44, 0});
+    gif.Trailer();
+    const uint64_t budget = GIFMemoryLimits.MaxDocumentPixels;
+    TGIFImage image;
+    int framesMade = 0;
+    image.OnProgress = [&framesMade](TGraphic&, TProgressStage stage, int, bool, const std::string&) {
+        framesMade += stage == TProgressStage::Running;
+    };
+    TMemoryStream stream(gif.data.data(), gif.data.size());
+    try {
+        image.LoadFromStream(stream);
+        FAIL() << "loaded";
+    } catch (const GIFException& error) {
+        EXPECT_EQ(std::string(error.what()),
+                  "Image is too large: its frames need 31 GiB, more than the " + FormatByteSize(budget) + " allowed");
+    }
+    EXPECT_EQ(framesMade, 0);
+    EXPECT_LE(budget, uint64_t(1) << 32);
+    EXPECT_LE(budget, std::max<uint64_t>(PhysicalMemoryBytes() / 2, 1));
 }
 
 TEST(ReaderTest, ProgressStartsAndEnds)
