@@ -7,8 +7,9 @@
 
 #include "color/NormalizeExtensions.h"
 #include "gif/GIFImage.h"
-#include "platform/MessageService.h"
+#include "platform/FileProblems.h"
 #include "platform/FileReplace.h"
+#include "platform/MessageService.h"
 #include "platform/Stream.h"
 
 namespace fl {
@@ -23,33 +24,24 @@ bool FileExists(const std::string& path)
     return fs::exists(fs::path(path), error);
 }
 
-// Whatever fails, the old file stays (see ReplaceFileContents).
-bool ReplaceFile(const std::string& path, const TMemoryStream& bytes)
-{
-    try {
-        ReplaceFileContents(path, bytes.Data(), static_cast<size_t>(bytes.Size()));
-        return true;
-    } catch (const EStreamError&) {
-        return false;
-    }
-}
-
 } // namespace
 
 bool LoadAnimationFile(TMessageService& messages, TGIFImage& image, const std::string& path)
 {
     TBusyCursor busy(messages);
-    if (FileExists(path)) {
+    // A file that is not there or cannot be read is said so: the file type
+    // is not what went wrong.
+    std::string problem = FileReadProblem(path);
+    if (problem.empty()) {
         try {
             image.LoadFromFile(path);
             return true;
         } catch (const std::exception&) {
-            // Reported below like a missing file: the user can do the same about both.
+            problem = "Frameloom does not support the file type or it is a corrupted file.";
         }
     }
     messages.Beep();
-    ShowErrorMessage(messages, "Error loading " + path +
-                                   "! Frameloom does not support the file type or it is a corrupted file.");
+    ShowErrorMessage(messages, "Error loading " + path + "! " + problem);
     return false;
 }
 
@@ -58,18 +50,22 @@ bool SaveAnimationFile(TMessageService& messages, TGIFImage& image, const std::s
 {
     if (!force && !FileExists(path))
         return false;
-    bool saved = false;
+    // Whatever fails, the old file stays (see ReplaceFileContents); why it
+    // failed follows the message, in the system's words where it has them.
+    std::string problem;
     try {
         NormalizeExtensions(image, !restoreBackground, defaults);
         TMemoryStream bytes;
         image.SaveToStream(bytes);
-        saved = ReplaceFile(path, bytes);
-    } catch (const std::exception&) {
-        saved = false;
+        ReplaceFileContents(path, bytes.Data(), static_cast<size_t>(bytes.Size()));
+        return true;
+    } catch (const EStreamError& error) {
+        problem = WriteProblem(error.what());
+    } catch (const std::exception& error) {
+        problem = error.what();
     }
-    if (!saved)
-        ShowErrorMessage(messages, "Error saving file! Unable to save " + path + " to disk.");
-    return saved;
+    ShowErrorMessage(messages, "Error saving file! Unable to save " + path + " to disk.\n\n" + problem);
+    return false;
 }
 
 } // namespace fl

@@ -2,8 +2,6 @@
 #include "color/ImageImport.h"
 
 #include <exception>
-#include <filesystem>
-#include <system_error>
 
 #include "color/AnimationFiles.h"
 #include "color/DefaultableMessage.h"
@@ -11,17 +9,12 @@
 #include "color/FileTypes.h"
 #include "gif/GIFImage.h"
 #include "platform/Bitmap.h"
+#include "platform/FileProblems.h"
 #include "platform/MessageService.h"
 
 namespace fl {
 
 namespace {
-
-bool FileExists(const std::string& path)
-{
-    std::error_code error;
-    return std::filesystem::exists(std::filesystem::path(path), error);
-}
 
 int ImportGIF(TEditorHost& host, const std::string& path, TBitmap& target, bool bitmapOnly,
               TDropSource source)
@@ -48,10 +41,8 @@ int ImportGIF(TEditorHost& host, const std::string& path, TBitmap& target, bool 
 int ImportImageFile(TEditorHost& host, const std::string& path, TBitmap& target, int fileType,
                     bool bitmapOnly, TDropSource source)
 {
-    if (!FileExists(path)) {
-        ShowErrorMessage(host.Messages(),
-                         "Error loading " + path +
-                             "! Frameloom does not support the file type or it is a corrupted file.");
+    if (const std::string problem = FileReadProblem(path); !problem.empty()) {
+        ShowErrorMessage(host.Messages(), "Error loading " + path + "! " + problem);
         return importFailed;
     }
     if (fileType == ftBMP) {

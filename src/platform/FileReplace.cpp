@@ -54,6 +54,8 @@ TReplacingFile::TReplacingFile(const std::string& path) : path_(path)
         Fail(std::strerror(EISDIR));
     target_ = target.string();
     const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+    if (!fs::is_directory(folder, error))
+        Fail("The folder does not exist");
     errno = 0;
     temp_ = MakeTempFileName(folder.string(), TempFilePrefix);
     if (temp_.empty())

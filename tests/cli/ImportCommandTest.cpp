@@ -151,7 +151,7 @@ TEST(ImportCommand, FailuresExitOneWithTheMessageAndWriteNothing)
     const std::string missing = TempPath("missing.png").string();
     TRun run = c.Import(missing);
     EXPECT_EQ(run.status, 1);
-    EXPECT_NE(run.output.find("Error loading " + missing + "! Frameloom does not support the file type"),
+    EXPECT_NE(run.output.find("Error loading " + missing + "! The file does not exist."),
               std::string::npos)
         << run.output;
 

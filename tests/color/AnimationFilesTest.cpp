@@ -56,8 +56,10 @@ TEST(LoadAnimationFile, MissingAndBrokenFilesBeepAndSaySo)
          {folder.File("missing.gif"), folder.File("broken.gif"), folder.Path().string()})
         EXPECT_FALSE(LoadAnimationFile(messages, image, path)) << path;
     ASSERT_EQ(messages.Requests().size(), 3u);
-    EXPECT_EQ(messages.Requests()[0].Text, LoadError(folder.File("missing.gif")));
+    // What went wrong, not a file type, for a file that is not there.
+    EXPECT_EQ(messages.Requests()[0].Text, "Error loading " + folder.File("missing.gif") + "! The file does not exist.");
     EXPECT_EQ(messages.Requests()[1].Text, LoadError(folder.File("broken.gif")));
+    EXPECT_EQ(messages.Requests()[2].Text, "Error loading " + folder.Path().string() + "! It is a folder, not a file.");
     EXPECT_EQ(messages.Requests()[0].Kind, TMsgDlgType::mtError);
     EXPECT_EQ(messages.BeepCount(), 3);
     EXPECT_EQ(messages.BusyDepth(), 0) << "the cursor comes back after a failure too";
@@ -65,9 +67,10 @@ TEST(LoadAnimationFile, MissingAndBrokenFilesBeepAndSaySo)
 
 class SaveAnimationTest : public testing::Test {
 protected:
-    std::string SaveError(const std::string& path)
+    // The described message, then the reason.
+    std::string SaveError(const std::string& path, const std::string& reason)
     {
-        return "Error saving file! Unable to save " + path + " to disk.";
+        return "Error saving file! Unable to save " + path + " to disk.\n\n" + reason;
     }
 
     ScratchFolder folder;
@@ -114,7 +117,7 @@ TEST_F(SaveAnimationTest, AFailedWriteKeepsThePreviousFile)
     EXPECT_EQ(ReadText(path), "previous contents");
     EXPECT_EQ(folder.Names(), std::vector<std::string>{"keep.gif"});
     ASSERT_EQ(messages.Requests().size(), 1u);
-    EXPECT_EQ(messages.Requests()[0].Text, SaveError(path));
+    EXPECT_EQ(messages.Requests()[0].Text, SaveError(path, "No space left on device."));
 }
 
 TEST_F(SaveAnimationTest, AnUnwritableTargetIsReported)
@@ -122,7 +125,7 @@ TEST_F(SaveAnimationTest, AnUnwritableTargetIsReported)
     const std::string path = folder.File("no-such-folder/a.gif");
     EXPECT_FALSE(SaveAnimationFile(messages, *image, path, false, true, defaults));
     ASSERT_EQ(messages.Requests().size(), 1u);
-    EXPECT_EQ(messages.Requests()[0].Text, SaveError(path));
+    EXPECT_EQ(messages.Requests()[0].Text, SaveError(path, "The folder does not exist."));
 }
 
 TEST_F(SaveAnimationTest, SavingThroughALinkReplacesTheLinkedFile)

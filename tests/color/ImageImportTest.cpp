@@ -47,9 +47,7 @@ TEST_F(ImageImportTest, MissingAndUnknownFilesAreReported)
     std::ofstream(jpeg) << "x";
     EXPECT_EQ(Import(jpeg), importFailed);
     ASSERT_EQ(host.messages.Requests().size(), 2u);
-    EXPECT_EQ(host.messages.Requests()[0].Text,
-              "Error loading " + folder.File("gone.png") +
-                  "! Frameloom does not support the file type or it is a corrupted file.");
+    EXPECT_EQ(host.messages.Requests()[0].Text, "Error loading " + folder.File("gone.png") + "! The file does not exist.");
     EXPECT_EQ(host.messages.Requests()[1].Text, "photo.jpeg is an unrecognized file type!");
     EXPECT_TRUE(host.reader.calls.empty());
     EXPECT_EQ(ImportImageFile(host, jpeg, bitmap, 57, false), importFailed) << "a type outside the table";

@@ -301,7 +301,7 @@ TEST_F(EditorDocument, AFailedSaveLosesNothing)
     EXPECT_TRUE(Enabled(ActEditUndo));
     EXPECT_EQ(messages.Requests().back().Text,
               "Error saving file! Unable to save " + fs::absolute(folder.File("missing/b.gif")).string() +
-                  " to disk.");
+                  " to disk.\n\nThe folder does not exist.");
 
     // Saving over a file that cannot be replaced leaves it as it was.
     const std::string blocked = folder.File("blocked.gif");
