@@ -209,6 +209,8 @@ void TfrmMain::DeferredStartup()
     for (QMdiSubWindow* window : mdiArea_->subWindowList())
         if (!window->isMaximized() && !window->isMinimized())
             PlaceNewWindow(*mdiArea_, *window);
+    // Edits an abnormal end left behind come back first.
+    context_->RecoverWorkingCopies();
     // The thumbnail browser and the welcome dialog are not part of the
     // window yet; the logo is.
     if (displayAnimation_)

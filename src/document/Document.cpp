@@ -10,6 +10,7 @@
 #include "document/EditorContext.h"
 #include "document/EditorWindows.h"
 #include "document/RecordedActions.h"
+#include "document/WorkingCopyRecords.h"
 #include "gif/GIFImage.h"
 #include "platform/FileDialogService.h"
 #include "platform/MessageService.h"
@@ -110,15 +111,32 @@ void TDocument::DeleteWorkingCopy()
     if (!workingCopy_.empty()) {
         std::error_code ignored;
         fs::remove(fs::path(workingCopy_), ignored);
+        DeleteWorkingCopyRecord(workingCopy_);
         workingCopy_.clear();
     }
+}
+
+void TDocument::CreateWorkingCopy()
+{
+    workingCopy_ = MakeTempFileName(TempFolder(), TempFilePrefix);
+    // The record beside it lets the next start offer the edits back if this
+    // one ends abnormally.
+    if (!workingCopy_.empty())
+        WriteWorkingCopyRecord(workingCopy_, fileName_, untitled_);
+}
+
+void TDocument::AdoptWorkingCopy(const std::string& path)
+{
+    DeleteWorkingCopy();
+    workingCopy_ = path;
+    WriteWorkingCopyRecord(workingCopy_, fileName_, untitled_);
 }
 
 void TDocument::MarkModified(bool flag)
 {
     if (flag) {
         if (workingCopy_.empty())
-            workingCopy_ = MakeTempFileName(TempFolder(), TempFilePrefix);
+            CreateWorkingCopy();
         // A working copy that cannot be written keeps the document open and
         // its edits in the active animation; the next deactivation tries
         // again, and keeps them in memory if that fails too.

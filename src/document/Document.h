@@ -83,6 +83,10 @@ private:
     // Writes the active animation to the working copy; false when that
     // fails (the save routine has said why).
     bool WriteWorkingCopy();
+    // A new working copy, with the record that names its document.
+    void CreateWorkingCopy();
+    // An existing file becomes the working copy, owned by this process.
+    void AdoptWorkingCopy(const std::string& path);
     void DeleteWorkingCopy();
     bool IsActive() const;
 

@@ -5,6 +5,7 @@
 // before stays as it was.
 #include <algorithm>
 #include <exception>
+#include <filesystem>
 #include <memory>
 #include <stdexcept>
 
@@ -13,11 +14,12 @@
 #include "color/FrameSettings.h"
 #include "color/ImageImport.h"
 #include "color/TextRoutines.h"
+#include "document/Command.h"
 #include "document/Document.h"
 #include "document/EditorContext.h"
 #include "document/EditorWindows.h"
+#include "document/WorkingCopyRecords.h"
 #include "gif/SubImage.h"
-#include "document/Command.h"
 #include "platform/MessageService.h"
 #include "platform/TempFiles.h"
 
@@ -183,7 +185,7 @@ bool TEditorContext::ImportAviDocument(const std::string& path)
 
     TDocument* previous = SetActiveAside();
     TDocument& document = NewDocument();
-    document.workingCopy_ = MakeTempFileName(TempFolder(), TempFilePrefix);
+    document.CreateWorkingCopy();
     const bool written = !document.workingCopy_.empty() &&
                          SaveAnimationFile(messages_, *imported, document.workingCopy_, false, true,
                                            values_.AnimationDefaults());
@@ -193,12 +195,48 @@ bool TEditorContext::ImportAviDocument(const std::string& path)
         RestoreActive(previous);
         return false;
     }
+    return ShowFromWorkingCopy(document);
+}
+
+bool TEditorContext::ShowFromWorkingCopy(TDocument& document)
+{
     // The working copy holds the document: marking it modified leaves the
     // file as written, and activating loads it.
     document.MarkModified(true);
     document.loaded_ = false;
     ReloadDocument(document);
     return IsOpen(&document);
+}
+
+int TEditorContext::RecoverWorkingCopies()
+{
+    const std::string folder = TempFolder();
+    if (folder.empty())
+        return 0;
+    int recovered = 0;
+    for (const TWorkingCopyRecord& record : FindAbandonedWorkingCopies(folder)) {
+        const std::string name = std::filesystem::path(record.FileName).filename().string();
+        const int answer =
+            ShowMessageBox(messages_, TMsgDlgType::mtConfirmation, FormatText(RecoverQuestion, {name}),
+                           {TMsgDlgBtn::mbYes, TMsgDlgBtn::mbNo});
+        if (answer == mrNo) {
+            std::error_code ignored;
+            std::filesystem::remove(record.WorkingCopy, ignored);
+            DeleteWorkingCopyRecord(record.WorkingCopy);
+            continue;
+        }
+        // A box closed without an answer leaves the copy for the next start.
+        if (answer != mrYes)
+            continue;
+        // An untitled document under the file's own name: saving it asks
+        // where, with that name to start from.
+        SetActiveAside();
+        TDocument& document = AddDocument(record.FileName, true);
+        document.AdoptWorkingCopy(record.WorkingCopy);
+        if (ShowFromWorkingCopy(document))
+            ++recovered;
+    }
+    return recovered;
 }
 
 bool TEditorContext::AddImageFile(const std::string& path, int fileType)

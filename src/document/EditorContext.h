@@ -31,6 +31,7 @@ inline constexpr const char* MovedFileMessage =
 inline constexpr const char* SaveDialogFilter = "GIF Images (*.gif)|*.gif";
 inline constexpr const char* UndecodableFileMessage = "Unable to decode %s. The file is could be corrupt.";
 inline constexpr const char* AviImportFailedMessage = "Error importing %s to GIF.";
+inline constexpr const char* RecoverQuestion = "Recover unsaved changes of %s?";
 
 // Fills an empty animation from a video file; throws with a readable
 // message when it cannot (what was converted until then stays).
@@ -104,6 +105,11 @@ public:
     // Converts a video file into a new untitled document, modified, whose
     // working copy is written at once. False when nothing was created.
     bool ImportAviDocument(const std::string& path);
+    // Offers back, one by one, the edits an abnormal end of the program left
+    // in working copies: each accepted one becomes an untitled, modified
+    // document under its file's name; a declined one is deleted. Answers how
+    // many came back.
+    int RecoverWorkingCopies();
     // A still image opened by type: added as a frame at the selected list
     // item of the active animation, or, without a document, starting a new
     // animation. False when nothing was added.
@@ -168,6 +174,8 @@ private:
     // After a new document could not be made: the one that was active
     // before takes the active animation again.
     void RestoreActive(TDocument* previous);
+    // Loads the document from its working copy and shows it, modified.
+    bool ShowFromWorkingCopy(TDocument& document);
     // Builds the frame list of a freshly loaded animation (empty frames
     // moved behind the others) and makes its document; false when the
     // animation has no frame to show.

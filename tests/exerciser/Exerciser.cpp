@@ -90,6 +90,10 @@ TExerciser::TExerciser(const TExerciserOptions& options)
     if (!scratch_->isValid())
         throw std::runtime_error("no scratch folder");
     programFolder_ = scratch_->filePath("program").toStdString() + "/";
+    // Working copies go to a folder of the run's own: the ones another
+    // program left behind are not offered back here.
+    fs::create_directories(scratch_->filePath("tmp").toStdString());
+    qputenv("TMPDIR", scratch_->filePath("tmp").toLocal8Bit());
     fs::create_directories(programFolder_ + "Images");
     if (!options_.CompanionLibrary.empty())
         fs::copy_file(options_.CompanionLibrary,

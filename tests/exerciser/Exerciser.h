@@ -125,6 +125,7 @@ private:
     void OtherProgramClipboard(TRandom& random);
     void PlayAndTick(TRandom& random);
     void ExitAndRestart(TRandom& random);
+    void CrashAndRestart(TRandom& random);
     // Chooses an entry of the menu (its submenus included) as the user sees
     // it when it opens, and triggers it.
     void ChooseFromMenu(QMenu& menu, TRandom& random);

@@ -20,7 +20,10 @@
 #include <QToolButton>
 #include <QUrl>
 
+#include <filesystem>
+#include <fstream>
 #include <stdexcept>
+#include <system_error>
 
 #include "app/DocumentTabs.h"
 #include "app/FLListBox.h"
@@ -31,6 +34,8 @@
 #include "exerciser/Exerciser.h"
 
 namespace fl::exerciser {
+
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -108,6 +113,7 @@ const std::vector<TExerciser::TStep>& TExerciser::Steps()
         {"another program's clipboard", 3, &TExerciser::OtherProgramClipboard},
         {"play and tick", 8, &TExerciser::PlayAndTick},
         {"exit and start again", 1, &TExerciser::ExitAndRestart},
+        {"crash and start again", 1, &TExerciser::CrashAndRestart},
     };
     return steps;
 }
@@ -511,6 +517,34 @@ void TExerciser::ExitAndRestart(TRandom& random)
     if (again.Context().Values().FrameSize != frameSize || again.FramePanelRight() != right ||
         again.ThumbnailsVisible() != thumbnails || again.ExplorerTreeVisible() != explorer)
         throw std::runtime_error("the layout at exit did not come back after a restart");
+}
+
+void TExerciser::CrashAndRestart(TRandom&)
+{
+    // What an abnormal end leaves: the working copies and their records,
+    // owned by a process that no longer runs. Copies stand for them, as the
+    // window's own end deletes the originals.
+    constexpr int GoneProcess = 0x3FFFFFFF;
+    int left = 0;
+    const fs::path temp = qgetenv("TMPDIR").toStdString();
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(temp, error)) {
+        const fs::path record = entry.path();
+        if (record.extension() != ".owner")
+            continue;
+        std::ifstream in(record);
+        std::string header, process, untitled, name;
+        if (!std::getline(in, header) || !std::getline(in, process) || !std::getline(in, untitled) ||
+            !std::getline(in, name))
+            continue;
+        const fs::path copy = temp / ("~FLcrashed" + std::to_string(left++) + "-" + record.stem().string());
+        fs::copy_file(record.parent_path() / record.stem(), copy, error);
+        std::ofstream(copy.string() + ".owner") << header << '\n' << GoneProcess << '\n' << untitled << '\n' << name << '\n';
+    }
+    Note("  crash with " + std::to_string(left) + " working copies");
+    window_.reset();
+    StartProgram();
+    Note("  started again");
 }
 
 } // namespace fl::exerciser

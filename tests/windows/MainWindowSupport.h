@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -51,8 +52,20 @@ public:
             throw std::runtime_error("no temporary folder");
         // No companion library here: the logo is tried and reported missing.
         programFolder = folder_.path().toStdString() + "/";
+        // Working copies go to a folder of the test's own, so that those
+        // another program left behind are not offered back here.
+        previousTemp_ = qgetenv("TMPDIR");
+        QDir(folder_.path()).mkdir(QStringLiteral("tmp"));
+        qputenv("TMPDIR", folder_.filePath(QStringLiteral("tmp")).toLocal8Bit());
     }
-    ~TMainWindowRig() { window.reset(); }
+    ~TMainWindowRig()
+    {
+        window.reset();
+        if (previousTemp_.isEmpty())
+            qunsetenv("TMPDIR");
+        else
+            qputenv("TMPDIR", previousTemp_);
+    }
 
     std::string File(const std::string& name) const
     {
@@ -108,6 +121,7 @@ public:
 
 private:
     QTemporaryDir folder_;
+    QByteArray previousTemp_;
 };
 
 } // namespace fl::test
