@@ -113,4 +113,50 @@ inline RoundTripResult LoadSaveReload(const uint8_t* data, size_t size)
     return {Stage::RoundTripped, {}};
 }
 
+// Drawing frames of this many pixels is tried on every input; a screen the
+// bitmap limits allow but that would take long to fill each time is
+// skipped (64 Mi pixels, 256 MiB at 32 bits).
+constexpr uint64_t kMaxCanvasPixels = uint64_t(1) << 26;
+
+// Loads an input within the fuzz bounds and plays it onto a picture of its
+// logical screen, as the render command and the editor's preview do, each
+// drawn frame written out as a bitmap. The screen meets the real bitmap
+// limits, so that a huge one declared by a few bytes is refused there.
+// Refusals of the model, the stream and bitmaps are graceful; anything else
+// escapes to the caller.
+inline void RenderOnScreen(const uint8_t* data, size_t size)
+{
+    const FuzzMemoryLimits limits;
+    TGIFImage image;
+    try {
+        TMemoryStream in(data, size);
+        image.LoadFromStream(in);
+    } catch (const GIFException&) {
+        return;
+    } catch (const EStreamError&) {
+        return;
+    }
+    const uint64_t screen = uint64_t(image.Width()) * uint64_t(image.Height());
+    if (image.IsEmpty() || screen == 0 || (screen > kMaxCanvasPixels && screen <= BitmapMemoryLimits.MaxPixels))
+        return;
+    image.PlayClock = std::make_shared<TVirtualClock>();
+    try {
+        TBitmap picture(image.Width(), image.Height(), TPixelFormat::pf32bit);
+        TCanvas canvas(picture);
+        canvas.FillRect(canvas.ClipRect(), TGIFPainter::BackgroundColorOf(image));
+        int frames = 0;
+        image.OnAfterFrame = [&](TGIFPainter&) {
+            if (frames++ > 64)
+                return;
+            TBitmap copy(picture);
+            copy.SetPixelFormat(TPixelFormat::pf24bit);
+            TMemoryStream bytes;
+            copy.SaveToStream(bytes);
+        };
+        image.StartPlayer(nullptr, canvas, paintAnimate | paintTransparent, canvas.ClipRect());
+    } catch (const GIFException&) {
+    } catch (const EBitmapError&) {
+    }
+}
+
 } // namespace fl::fuzz

@@ -109,6 +109,13 @@ TEST_P(FuzzRegressionGIF, LoadsOrRefusesAndSavedImageLoadsAgain)
     ASSERT_FALSE(error) << "escaped: " << Describe(error);
     EXPECT_NE(result.stage, fl::fuzz::RoundTripResult::Stage::ReloadFailed)
         << "the saved image does not load again: " << result.message;
+    // Drawn onto its whole logical screen, as the render target does.
+    try {
+        fl::fuzz::RenderOnScreen(bytes.data(), bytes.size());
+    } catch (...) {
+        error = std::current_exception();
+    }
+    EXPECT_FALSE(error) << "rendering escaped: " << Describe(error);
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, FuzzRegressionGIF, testing::ValuesIn(CollectInputs()), TestName);
