@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The editor: the Qt services and the user's settings, then the start-up
 // sequence.
-#include <QApplication>
+#include <string>
 
 #include "app/AppServices.h"
 #include "app/Application.h"
+#include "app/EditorApplication.h"
 #include "app/OpenPreviewPane.h"
 #include "app/QtMessageService.h"
 #include "app/QtSettingsStore.h"
@@ -12,13 +13,14 @@
 
 int main(int argc, char* argv[])
 {
-    QApplication application(argc, argv);
+    fl::TEditorApplication application(argc, argv);
     fl::SetUpApplication();
 
     // The file dialogs read and write the user's settings (the open
     // dialog's preview), so the store comes first and outlives them.
     fl::TQtSettingsStore settings;
     fl::TQtMessageService messages;
+    application.OnError = [&messages](const std::string& message) { fl::ShowErrorMessage(messages, message); };
     fl::TPreviewFileDialogService dialogs(settings, messages);
     fl::TQtShellService shell;
     const fl::TAppServices services{
@@ -27,8 +29,11 @@ int main(int argc, char* argv[])
     QStringList arguments = QCoreApplication::arguments();
     if (!arguments.isEmpty())
         arguments.removeFirst();
-    return fl::RunEditor(services, arguments, [&messages, &dialogs](QWidget* mainWindow) {
+    const int code = fl::RunEditor(services, arguments, [&messages, &dialogs](QWidget* mainWindow) {
         messages.SetParent(mainWindow);
         dialogs.SetParent(mainWindow);
     });
+    // The message service goes before the application.
+    application.OnError = nullptr;
+    return code;
 }
