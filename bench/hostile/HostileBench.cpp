@@ -7,8 +7,6 @@
 // space, so that a reader that tries to take everything fails instead of
 // the machine.
 #include <gif_lib.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -21,13 +19,13 @@
 #include <string>
 #include <vector>
 
+#include "ChildMeasurement.h"
 #include "gif/GIFImage.h"
 #include "platform/Stream.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
 
 constexpr int Runs = 3;
 constexpr rlim_t AddressSpace = rlim_t(8) << 30;
@@ -35,61 +33,14 @@ constexpr rlim_t AddressSpace = rlim_t(8) << 30;
 struct TSample {
     double Seconds = 0;
     long PeakKiB = 0;
-    bool Loaded = false;
+    // The file loaded (rather than being refused).
+    bool Ok = false;
 };
 
-long PeakKiB()
+std::optional<TSample> Measure(const std::function<bool()>& load)
 {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;
-}
-
-// Runs the work in a child; its answer says whether the file loaded.
-std::optional<TSample> InChild(const std::function<bool()>& work)
-{
-    int channel[2];
-    if (pipe(channel) != 0)
-        return std::nullopt;
-    const pid_t child = fork();
-    if (child == 0) {
-        close(channel[0]);
-        const rlimit limit{AddressSpace, AddressSpace};
-        setrlimit(RLIMIT_AS, &limit);
-        TSample sample;
-        const long before = PeakKiB();
-        const auto start = Clock::now();
-        sample.Loaded = work();
-        sample.Seconds = std::chrono::duration<double>(Clock::now() - start).count();
-        sample.PeakKiB = PeakKiB() - before;
-        const ssize_t written = write(channel[1], &sample, sizeof sample);
-        _exit(written == sizeof sample ? 0 : 1);
-    }
-    close(channel[1]);
-    TSample sample;
-    const ssize_t got = child > 0 ? read(channel[0], &sample, sizeof sample) : -1;
-    close(channel[0]);
-    if (child > 0)
-        waitpid(child, nullptr, 0);
-    if (got != sizeof sample)
-        return std::nullopt;
-    return sample;
-}
-
-// The median time of the runs and their largest peak.
-std::optional<TSample> Measure(const std::function<bool()>& work)
-{
-    std::vector<TSample> samples;
-    for (int i = 0; i < Runs; ++i)
-        if (auto sample = InChild(work))
-            samples.push_back(*sample);
-    if (samples.empty())
-        return std::nullopt;
-    std::sort(samples.begin(), samples.end(), [](const TSample& a, const TSample& b) { return a.Seconds < b.Seconds; });
-    TSample result = samples[samples.size() / 2];
-    for (const TSample& sample : samples)
-        result.PeakKiB = std::max(result.PeakKiB, sample.PeakKiB);
-    return result;
+    return fl::bench::MeasureInChildren<TSample>(
+        Runs, [&load](TSample&) { return load(); }, [](const TSample&) { return true; }, AddressSpace);
 }
 
 bool OursLoads(const std::string& path)
@@ -123,7 +74,10 @@ void WriteGif(const fs::path& path, int w, int h, int comments, int frames, int 
     word(w), word(h);
     out += std::string("\x80\x00\x00\x00\x00\x00\xFF\xFF\xFF", 9);
     for (int i = 0; i < comments; ++i)
-        out += std::string("\x21\xFE\x01" "a" "\x00", 5);
+        out += std::string("\x21\xFE\x01"
+                           "a"
+                           "\x00",
+                           5);
     for (int i = 0; i < frames; ++i) {
         out += '\x2C', word(0), word(0), word(fw), word(fh), out += '\0';
         out += std::string("\x02\x02\x44\x01\x00", 5);
@@ -138,7 +92,7 @@ std::string Cell(const std::optional<TSample>& sample)
         return "failed";
     char text[64];
     std::snprintf(text, sizeof text, "%8.3f s %9ld KiB %s", sample->Seconds, sample->PeakKiB,
-                  sample->Loaded ? "loaded " : "refused");
+                  sample->Ok ? "loaded " : "refused");
     return text;
 }
 
@@ -173,7 +127,8 @@ int main()
             std::snprintf(text, sizeof text, "%.2f", ours->Seconds / theirs->Seconds);
             ratio = text;
         }
-        std::printf("%-38s %-34s %-34s %s\n", c.Name, Cell(ours).c_str(), Cell(theirs).c_str(), ratio.c_str());
+        std::printf("%-38s %-34s %-34s %s\n", c.Name, Cell(ours).c_str(), Cell(theirs).c_str(),
+                    ratio.c_str());
         std::fflush(stdout);
     }
     std::error_code ignored;

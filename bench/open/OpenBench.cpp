@@ -14,7 +14,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -24,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "ChildMeasurement.h"
 #include "document/EditorContext.h"
 #include "document/EditorWindows.h"
 #include "gif/GIFImage.h"
@@ -35,7 +35,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
 
 constexpr int Runs = 3;
 constexpr double TargetSeconds = 1.0;
@@ -51,59 +50,10 @@ struct TSample {
     bool Ok = false;
 };
 
-long PeakKiB()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;
-}
-
-// Runs the work in a child process and answers what it measured; nothing
-// when the child failed.
-std::optional<TSample> InChild(const std::function<bool(TSample&)>& work)
-{
-    int channel[2];
-    if (pipe(channel) != 0)
-        return std::nullopt;
-    const pid_t child = fork();
-    if (child == 0) {
-        close(channel[0]);
-        TSample sample;
-        const long before = PeakKiB();
-        const auto start = Clock::now();
-        sample.Ok = work(sample);
-        sample.Seconds = std::chrono::duration<double>(Clock::now() - start).count();
-        sample.PeakKiB = PeakKiB() - before;
-        const ssize_t written = write(channel[1], &sample, sizeof sample);
-        _exit(written == sizeof sample ? 0 : 1);
-    }
-    close(channel[1]);
-    TSample sample;
-    const ssize_t got = child > 0 ? read(channel[0], &sample, sizeof sample) : -1;
-    close(channel[0]);
-    int status = 0;
-    if (child > 0)
-        waitpid(child, &status, 0);
-    if (got != sizeof sample || !sample.Ok)
-        return std::nullopt;
-    return sample;
-}
-
-// The median time and the largest peak of the runs.
+// The median time and the largest peak of the runs that succeeded.
 std::optional<TSample> Measure(const std::function<bool(TSample&)>& work)
 {
-    std::vector<TSample> samples;
-    for (int i = 0; i < Runs; ++i)
-        if (auto sample = InChild(work))
-            samples.push_back(*sample);
-    if (samples.empty())
-        return std::nullopt;
-    std::sort(samples.begin(), samples.end(),
-              [](const TSample& a, const TSample& b) { return a.Seconds < b.Seconds; });
-    TSample result = samples[samples.size() / 2];
-    for (const TSample& sample : samples)
-        result.PeakKiB = std::max(result.PeakKiB, sample.PeakKiB);
-    return result;
+    return fl::bench::MeasureInChildren<TSample>(Runs, work, [](const TSample& sample) { return sample.Ok; });
 }
 
 // The editor's windows, doing nothing: only the context's work is timed.

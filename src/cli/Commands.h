@@ -14,6 +14,16 @@ namespace fl::cli {
 // answers false.
 bool LoadAnimation(TGIFImage& image, const std::string& path);
 
+// A command of a program: its name, and what runs it.
+struct TCommand {
+    const char* Name;
+    int (*Run)(const std::vector<std::string>& args);
+};
+// Runs the named command with the arguments after its name and answers its
+// exit status; whatever it lets through ends it with its message and status
+// 1, never with an abort. -1 when the table has no such command.
+int RunCommand(const std::vector<TCommand>& commands, const std::string& name, const std::vector<std::string>& args);
+
 // Each command takes the arguments after its name and answers the exit status.
 int RunInfo(const std::vector<std::string>& args);
 int RunCopy(const std::vector<std::string>& args);

@@ -2,7 +2,6 @@
 // frameloom-formats: the commands of frameloom-cli that need the codec
 // libraries. frameloom-cli starts it for them; it can be run directly too.
 #include <cstdio>
-#include <exception>
 #include <string>
 #include <vector>
 
@@ -18,21 +17,12 @@ int main(int argc, char** argv)
     }
     const std::string command = args[0];
     args.erase(args.begin());
-    // Whatever a command did not catch ends it with its message.
-    try {
-        if (command == "import")
-            return fl::cli::RunImport(args);
-        if (command == "import-avi")
-            return fl::cli::RunImportAvi(args);
-        if (command == "export-avi")
-            return fl::cli::RunExportAvi(args);
-    } catch (const std::exception& error) {
-        std::fprintf(stderr, "frameloom-cli %s: %s\n", command.c_str(), error.what());
-        return 1;
-    } catch (...) {
-        std::fprintf(stderr, "frameloom-cli %s: an unknown error\n", command.c_str());
-        return 1;
-    }
+    const int status = fl::cli::RunCommand({{"import", fl::cli::RunImport},
+                                            {"import-avi", fl::cli::RunImportAvi},
+                                            {"export-avi", fl::cli::RunExportAvi}},
+                                           command, args);
+    if (status >= 0)
+        return status;
     std::fprintf(stderr, "frameloom-formats: unknown command \"%s\"\n", command.c_str());
     return 2;
 }

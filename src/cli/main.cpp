@@ -2,7 +2,6 @@
 // frameloom-cli: the engine from a shell.
 #include <cstdio>
 #include <cstring>
-#include <exception>
 #include <string>
 #include <vector>
 
@@ -44,30 +43,16 @@ int main(int argc, char** argv)
     if (fl::cli::IsFormatsCommand(command.c_str()))
         return fl::cli::RunInFormatsProgram(argv);
     args.erase(args.begin());
-    // Whatever a command did not catch ends it with its message, never
-    // with an abort.
-    try {
-        if (command == "info")
-            return fl::cli::RunInfo(args);
-        if (command == "copy")
-            return fl::cli::RunCopy(args);
-        if (command == "quantize")
-            return fl::cli::RunQuantize(args);
-        if (command == "render")
-            return fl::cli::RunRender(args);
-        if (command == "optimize")
-            return fl::cli::RunOptimize(args);
-        if (command == "export-frames")
-            return fl::cli::RunExportFrames(args);
-        if (command == "html")
-            return fl::cli::RunHtml(args);
-    } catch (const std::exception& error) {
-        std::fprintf(stderr, "frameloom-cli %s: %s\n", command.c_str(), error.what());
-        return 1;
-    } catch (...) {
-        std::fprintf(stderr, "frameloom-cli %s: an unknown error\n", command.c_str());
-        return 1;
-    }
+    const int status = fl::cli::RunCommand({{"info", fl::cli::RunInfo},
+                                            {"copy", fl::cli::RunCopy},
+                                            {"quantize", fl::cli::RunQuantize},
+                                            {"render", fl::cli::RunRender},
+                                            {"optimize", fl::cli::RunOptimize},
+                                            {"export-frames", fl::cli::RunExportFrames},
+                                            {"html", fl::cli::RunHtml}},
+                                           command, args);
+    if (status >= 0)
+        return status;
     std::fprintf(stderr, "frameloom-cli: unknown command \"%s\"\n", command.c_str());
     PrintUsage(stderr);
     return 2;

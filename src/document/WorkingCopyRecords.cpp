@@ -47,7 +47,10 @@ bool ReadRecord(const fs::path& path, TWorkingCopyRecord& record)
 bool WriteWorkingCopyRecord(const std::string& workingCopy, const std::string& fileName, bool untitled)
 {
     std::ostringstream text;
-    text << RecordHeader << '\n' << CurrentProcessId() << '\n' << (untitled ? 1 : 0) << '\n' << fileName << '\n';
+    text << RecordHeader << '\n'
+         << CurrentProcessId() << '\n'
+         << (untitled ? 1 : 0) << '\n'
+         << fileName << '\n';
     try {
         const std::string bytes = text.str();
         ReplaceFileContents(RecordPath(workingCopy), bytes.data(), bytes.size());

@@ -43,14 +43,15 @@ std::string Contents(const std::string& path)
 
 void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes)
 {
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                 static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
 // Writes beyond 16 KiB fail as on a full disk ("File too large").
 std::string WithFullDisk(const std::string& arguments)
 {
-    return "-c 'ulimit -f 32; trap \"\" XFSZ; exec \"$0\" \"$@\"' " + std::string(FL_CLI_PATH) + " " + arguments;
+    return "-c 'ulimit -f 32; trap \"\" XFSZ; exec \"$0\" \"$@\"' " + std::string(FL_CLI_PATH) + " " +
+           arguments;
 }
 
 TRun RunCliWithFullDisk(const std::string& arguments)
@@ -84,9 +85,11 @@ TEST(SafeOutputTest, AFailedWriteLeavesTheOldFileWhole)
 
     // Several files: the ones that could be written are, the others are
     // named, and none is left as a fragment.
-    const TRun exported = RunCliWithFullDisk("export-frames --format bmp " + big + " " + (folder / "frame.bmp"));
+    const TRun exported =
+        RunCliWithFullDisk("export-frames --format bmp " + big + " " + (folder / "frame.bmp"));
     EXPECT_EQ(exported.status, 1);
-    EXPECT_NE(exported.output.find("frameFL10.bmp: Cannot create file"), std::string::npos) << exported.output;
+    EXPECT_NE(exported.output.find("frameFL10.bmp: Cannot create file"), std::string::npos)
+        << exported.output;
     for (const std::string& name : folder.Files())
         EXPECT_EQ(name.rfind("~FL", 0), std::string::npos) << name;
 }

@@ -9,12 +9,12 @@
 #include <fstream>
 #include <memory>
 
-#include "document/RecordingWindows.h"
-#include "platform/FileDialogService.h"
-#include "platform/SettingsStore.h"
 #include "document/HistoryTestSupport.h"
+#include "document/RecordingWindows.h"
 #include "document/WorkingCopyRecords.h"
+#include "platform/FileDialogService.h"
 #include "platform/ProcessInfo.h"
+#include "platform/SettingsStore.h"
 
 namespace fl::test {
 namespace {
@@ -42,10 +42,14 @@ int LeaveAsAfterACrash(const fs::path& temp)
             continue;
         std::ifstream in(entry.path());
         std::string header, process, untitled, name;
-        std::getline(in, header), std::getline(in, process), std::getline(in, untitled), std::getline(in, name);
+        std::getline(in, header), std::getline(in, process), std::getline(in, untitled),
+            std::getline(in, name);
         const fs::path copy = temp / ("~FLcrashed" + std::to_string(left++) + ".tmp");
         fs::copy_file(entry.path().parent_path() / entry.path().stem(), copy);
-        std::ofstream(copy.string() + ".owner") << header << '\n' << GoneProcess << '\n' << untitled << '\n' << name << '\n';
+        std::ofstream(copy.string() + ".owner") << header << '\n'
+                                                << GoneProcess << '\n'
+                                                << untitled << '\n'
+                                                << name << '\n';
     }
     return left;
 }
@@ -123,8 +127,8 @@ TEST(RecoveryTest, WorkingCopiesOfARunningProcessAreNotOffered)
     std::ofstream((temp.Path() / "~FLmine.tmp").string()) << "GIF";
     EXPECT_TRUE(FindAbandonedWorkingCopies(temp.Path().string()).empty()) << "this process is running";
     // A record whose copy is gone is cleaned away.
-    std::ofstream((temp.Path() / "~FLlost.tmp.owner").string())
-        << "Frameloom working copy\n" << GoneProcess << "\n0\n/x/lost.gif\n";
+    std::ofstream((temp.Path() / "~FLlost.tmp.owner").string()) << "Frameloom working copy\n"
+                                                                << GoneProcess << "\n0\n/x/lost.gif\n";
     EXPECT_TRUE(FindAbandonedWorkingCopies(temp.Path().string()).empty());
     EXPECT_FALSE(fs::exists(temp.Path() / "~FLlost.tmp.owner"));
     EXPECT_TRUE(ProcessIsRunning(CurrentProcessId()));

@@ -36,8 +36,9 @@ TEST(DamagedDataTest, ImageDataBeyondTheFrameDoesNotTakeTheNextFrames)
     for (int frame = 0; frame < 5; ++frame) {
         gif.Descriptor(0, 0, 2, 2);
         // Frame 1 carries three sub-blocks more than its pixels need.
-        FrameData(gif, frame % 4, frame == 1 ? std::vector<std::vector<int>>{{0xFF, 0x21}, {0x2C, 9, 9}, {1}}
-                                             : std::vector<std::vector<int>>{});
+        FrameData(gif, frame % 4,
+                  frame == 1 ? std::vector<std::vector<int>>{{0xFF, 0x21}, {0x2C, 9, 9}, {1}}
+                             : std::vector<std::vector<int>>{});
     }
     gif.Trailer();
     TLoaded loaded;
@@ -60,7 +61,8 @@ TEST(DamagedDataTest, AnExtensionWithoutItsTerminatorKeepsThePictureAfterIt)
     TLoaded loaded;
     Load(loaded, gif.data);
     EXPECT_EQ(loaded.error, "");
-    EXPECT_EQ(loaded.warnings, (std::vector<std::string>{"Extension terminator missing", "Extension terminator missing"}));
+    EXPECT_EQ(loaded.warnings,
+              (std::vector<std::string>{"Extension terminator missing", "Extension terminator missing"}));
     ASSERT_EQ(loaded.image.Frames.Count(), 1);
     const TGIFSubImage& frame = *loaded.image.Frames[0];
     EXPECT_EQ(frame.Width(), 2);
@@ -82,7 +84,8 @@ TEST(DamagedDataTest, BrokenOffOrInvalidDataIsToldAndTheFrameSaves)
         // Code size 2, one byte of codes: clear, 2 and the padding's 0.
         {{2, 1, 0x14, 0}, "Frame data ended early: 14 of 16 pixels keep the fill value"},
         // Clear (4), 1, then 7 while the next entry is 6.
-        {{2, 2, 0xCC, 0x01, 0}, "Frame data holds a code not in the table: 15 of 16 pixels keep the fill value"},
+        {{2, 2, 0xCC, 0x01, 0},
+         "Frame data holds a code not in the table: 15 of 16 pixels keep the fill value"},
         // Code size 3: the literal 6, beyond the 4 colors, then the data ends.
         {{3, 1, 0x68, 0}, "Frame data ended early: 15 of 16 pixels keep the fill value"},
     };
