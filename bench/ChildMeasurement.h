@@ -42,7 +42,12 @@ std::optional<TSample> InChild(const std::function<bool(TSample&)>& work, rlim_t
         TSample sample;
         const long before = PeakResidentKiB();
         const auto start = std::chrono::steady_clock::now();
-        sample.Ok = work(sample);
+        // An error must not unwind into the parent's code in this copy of it.
+        try {
+            sample.Ok = work(sample);
+        } catch (...) {
+            _exit(1);
+        }
         sample.Seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         sample.PeakKiB = PeakResidentKiB() - before;
         const ssize_t written = write(channel[1], &sample, sizeof sample);

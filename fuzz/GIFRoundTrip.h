@@ -124,7 +124,7 @@ constexpr uint64_t kMaxCanvasPixels = uint64_t(1) << 26;
 // limits, so that a huge one declared by a few bytes is refused there.
 // Refusals of the model, the stream and bitmaps are graceful; anything else
 // escapes to the caller.
-inline void RenderOnScreen(const uint8_t* data, size_t size)
+inline void RenderOnScreen(const uint8_t* data, size_t size, uint64_t maxCanvasPixels = kMaxCanvasPixels)
 {
     const FuzzMemoryLimits limits;
     TGIFImage image;
@@ -137,7 +137,8 @@ inline void RenderOnScreen(const uint8_t* data, size_t size)
         return;
     }
     const uint64_t screen = uint64_t(image.Width()) * uint64_t(image.Height());
-    if (image.IsEmpty() || screen == 0 || (screen > kMaxCanvasPixels && screen <= BitmapMemoryLimits.MaxPixels))
+    if (image.IsEmpty() || screen == 0 ||
+        (screen > maxCanvasPixels && screen <= BitmapMemoryLimits.MaxPixels))
         return;
     image.PlayClock = std::make_shared<TVirtualClock>();
     try {

@@ -19,6 +19,9 @@ public:
     std::function<void(const std::string& message)> OnError;
 
     bool notify(QObject* receiver, QEvent* event) override;
+
+private:
+    bool showingError_ = false;
 };
 
 } // namespace fl

@@ -60,7 +60,7 @@ bool SaveAnimationFile(TMessageService& messages, TGIFImage& image, const std::s
         ReplaceFileContents(path, bytes.Data(), static_cast<size_t>(bytes.Size()));
         return true;
     } catch (const EStreamError& error) {
-        problem = WriteProblem(error.what());
+        problem = WriteProblem(error);
     } catch (const std::exception& error) {
         problem = error.what();
     }

@@ -186,9 +186,9 @@ bool TEditorContext::ImportAviDocument(const std::string& path)
     TDocument* previous = SetActiveAside();
     TDocument& document = NewDocument();
     document.CreateWorkingCopy();
-    const bool written = !document.workingCopy_.empty() &&
-                         SaveAnimationFile(messages_, *imported, document.workingCopy_, false, true,
-                                           values_.AnimationDefaults());
+    const bool written =
+        !document.workingCopy_.empty() && SaveAnimationFile(messages_, *imported, document.workingCopy_,
+                                                            false, true, values_.AnimationDefaults());
     imported.reset();
     if (!written) {
         DiscardDocument(document);
@@ -214,29 +214,52 @@ int TEditorContext::RecoverWorkingCopies()
     if (folder.empty())
         return 0;
     int recovered = 0;
-    for (const TWorkingCopyRecord& record : FindAbandonedWorkingCopies(folder)) {
+    for (TWorkingCopyRecord record : FindAbandonedWorkingCopies(folder)) {
+        if (!ClaimWorkingCopy(record))
+            continue;
         const std::string name = std::filesystem::path(record.FileName).filename().string();
         const int answer =
             ShowMessageBox(messages_, TMsgDlgType::mtConfirmation, FormatText(RecoverQuestion, {name}),
                            {TMsgDlgBtn::mbYes, TMsgDlgBtn::mbNo});
         if (answer == mrNo) {
-            std::error_code ignored;
-            std::filesystem::remove(record.WorkingCopy, ignored);
-            DeleteWorkingCopyRecord(record.WorkingCopy);
+            DiscardAbandonedCopy(record);
             continue;
         }
-        // A box closed without an answer leaves the copy for the next start.
-        if (answer != mrYes)
+        // A box closed without an answer, or a copy that cannot be read now,
+        // stays for the next start.
+        if (answer != mrYes || !CanLoadAnimation(record.WorkingCopy, name)) {
+            ReleaseWorkingCopy(record);
             continue;
+        }
         // An untitled document under the file's own name: saving it asks
         // where, with that name to start from.
-        SetActiveAside();
+        TDocument* previous = SetActiveAside();
         TDocument& document = AddDocument(record.FileName, true);
         document.AdoptWorkingCopy(record.WorkingCopy);
+        std::error_code ignored;
+        std::filesystem::remove(record.RecordFile, ignored);
         if (ShowFromWorkingCopy(document))
             ++recovered;
+        else
+            RestoreActive(previous);
     }
     return recovered;
+}
+
+bool TEditorContext::CanLoadAnimation(const std::string& path, const std::string& name)
+{
+    try {
+        TBusyCursor busy(messages_);
+        TGIFImage trial;
+        trial.LoadFromFile(path);
+        if (!trial.IsEmpty())
+            return true;
+    } catch (const std::exception& error) {
+        ShowErrorMessage(messages_, "Unable to recover " + name + ": " + error.what());
+        return false;
+    }
+    ShowErrorMessage(messages_, "Unable to recover " + name + ": the saved changes hold no frame.");
+    return false;
 }
 
 bool TEditorContext::AddImageFile(const std::string& path, int fileType)

@@ -176,6 +176,9 @@ private:
     void RestoreActive(TDocument* previous);
     // Loads the document from its working copy and shows it, modified.
     bool ShowFromWorkingCopy(TDocument& document);
+    // Whether the file loads as an animation with frames; says why not,
+    // naming the document.
+    bool CanLoadAnimation(const std::string& path, const std::string& name);
     // Builds the frame list of a freshly loaded animation (empty frames
     // moved behind the others) and makes its document; false when the
     // animation has no frame to show.

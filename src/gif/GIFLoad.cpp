@@ -30,7 +30,18 @@ uint64_t DeclaredPixels(TStream& stream, int screenWidth, int screenHeight)
             uint8_t label;
             if (!stream.ReadByte(label))
                 break;
-            SkipSubBlocks(stream);
+            // As the reader does, a loop extension or control block missing
+            // its terminator ends where the next block starts.
+            if (label == 0xF9 || label == 0xFF) {
+                uint8_t size;
+                for (bool first = true; !(!first && NextBlockStartsHere(stream)); first = false) {
+                    if (!stream.ReadByte(size) || size == 0)
+                        break;
+                    stream.Skip(size);
+                }
+            } else {
+                SkipSubBlocks(stream);
+            }
         } else if (byte == ',') {
             uint8_t descriptor[9];
             if (stream.Read(descriptor, 9) != 9)
@@ -67,8 +78,9 @@ void TGIFImage::LoadFromStream(TStream& stream)
         Header.LoadFromStream(stream);
         if (const uint64_t needed = DeclaredPixels(stream, Width(), Height());
             needed > GIFMemoryLimits.MaxDocumentPixels)
-            throw GIFException("Image is too large: its frames need " + FormatByteSize(needed) + ", more than the " +
-                               FormatByteSize(GIFMemoryLimits.MaxDocumentPixels) + " allowed");
+            throw GIFException("Image is too large: its frames need " + FormatByteSize(needed) +
+                               ", more than the " + FormatByteSize(GIFMemoryLimits.MaxDocumentPixels) +
+                               " allowed");
         Frames.ReadAll(stream);
         TGIFTrailer trailer(this);
         trailer.LoadFromStream(stream);
@@ -162,27 +174,31 @@ void TGIFSubImage::LoadFromStream(TStream& stream, uint64_t& pixelBudget)
     // Runs even for a frame without pixels: the decoder still passes over
     // the data, and the next block is looked for after it.
     bool damaged = false;
-    const size_t decoded =
-        DecodeFramePixels(stream, Pixels(), Width(), Height(), Interlaced(), [this, &damaged](const char* message) {
-            damaged = true;
-            Warn(wsWarning, message);
-        });
+    const size_t decoded = DecodeFramePixels(stream, Pixels(), Width(), Height(), Interlaced(),
+                                             [this, &damaged](const char* message) {
+                                                 damaged = true;
+                                                 Warn(wsWarning, message);
+                                             });
     if (damaged || decoded < PixelBytes())
         KeepDamagedPixelsInTable(fill);
 }
 
 void TGIFSubImage::KeepDamagedPixelsInTable(uint8_t fill)
 {
-    // Data that broke off may have left indices no color stands for, which
-    // no GIF can hold: they take the fill value (or the first color), so that
-    // what was read can be saved again.
-    const int count = ActiveColors().Count();
-    if (count == 0 || count >= 256)
+    // Data that broke off may have left indices the written file cannot
+    // hold (a local table's entries, a global table's power of two): they
+    // take the fill value, or the first color when the fill is beyond too,
+    // so that what was read can be saved again.
+    const int colors = ActiveColors().Count();
+    if (colors == 0)
         return;
-    const uint8_t replacement = fill < count ? fill : 0;
+    const int valid = LocalColors.Count() > 0 ? colors : 1 << ActiveColors().Depth();
+    if (valid >= 256)
+        return;
+    const uint8_t replacement = fill < valid ? fill : 0;
     uint8_t* pixels = Pixels();
     for (size_t i = 0; i < PixelBytes(); ++i)
-        if (pixels[i] >= count && pixels[i] != fill)
+        if (pixels[i] >= valid)
             pixels[i] = replacement;
 }
 

@@ -198,6 +198,7 @@ void TAviWriter::Finish()
     if (std::fseek(file_, long(moviStart_ - 4), SEEK_SET) != 0 || std::fwrite(field, 1, 4, file_) != 4)
         throw EAviError(avimsg::CreateFile);
 
+    file_ = nullptr;
     try {
         output_->Commit();
     } catch (const std::exception&) {

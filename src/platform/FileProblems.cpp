@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "platform/Stream.h"
+
 namespace fl {
 
 std::string FileReadProblem(const std::string& path)
@@ -14,6 +16,9 @@ std::string FileReadProblem(const std::string& path)
     namespace fs = std::filesystem;
     std::error_code error;
     const fs::file_status status = fs::status(fs::path(path), error);
+    // A folder on the way that may not be looked into is no missing file.
+    if (error && error != std::errc::no_such_file_or_directory && error != std::errc::not_a_directory)
+        return "The file cannot be read: " + error.message() + ".";
     if (!fs::exists(status))
         return "The file does not exist.";
     if (fs::is_directory(status))
@@ -26,11 +31,9 @@ std::string FileReadProblem(const std::string& path)
     return {};
 }
 
-std::string WriteProblem(const std::string& error)
+std::string WriteProblem(const EStreamError& error)
 {
-    // The reason is what follows the quoted path.
-    const size_t quote = error.rfind("\": ");
-    std::string reason = quote == std::string::npos ? error : error.substr(quote + 3);
+    std::string reason = error.Reason().empty() ? error.what() : error.Reason();
     if (!reason.empty() && reason.back() != '.')
         reason += '.';
     return reason;

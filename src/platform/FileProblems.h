@@ -11,9 +11,10 @@ namespace fl {
 // when it can.
 std::string FileReadProblem(const std::string& path);
 
-// The system's reason in a write error ("Cannot create file "X": No space
-// left on device" gives "No space left on device."); the text itself when it
-// has no such part.
-std::string WriteProblem(const std::string& error);
+class EStreamError;
+
+// The reason of a write error as a sentence ("No space left on device."),
+// or its whole message when it carries no reason of its own.
+std::string WriteProblem(const EStreamError& error);
 
 } // namespace fl

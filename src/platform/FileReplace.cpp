@@ -28,12 +28,16 @@ std::string ErrnoText(int code, const char* fallback)
 }
 
 // Whether the file's bytes are on the disk, as far as the system can tell.
+// A file system that cannot sync (some network and user-space ones) is no
+// reason to fail the save.
 bool SyncToDisk(std::FILE* file)
 {
 #ifdef _WIN32
     return _commit(_fileno(file)) == 0;
 #else
-    return fsync(fileno(file)) == 0;
+    if (fsync(fileno(file)) == 0)
+        return true;
+    return errno == EINVAL || errno == ENOTSUP || errno == ENOSYS;
 #endif
 }
 
@@ -62,8 +66,14 @@ TReplacingFile::TReplacingFile(const std::string& path) : path_(path)
         Fail(ErrnoText(errno, "the folder is missing or not writable"));
     errno = 0;
     file_ = std::fopen(temp_.c_str(), "wb");
-    if (!file_)
-        Fail(ErrnoText(errno, "the folder is not writable"));
+    if (!file_) {
+        // The destructor does not run for a constructor that throws.
+        const int code = errno;
+        std::error_code ignored;
+        fs::remove(temp_, ignored);
+        temp_.clear();
+        Fail(ErrnoText(code, "the folder is not writable"));
+    }
 }
 
 TReplacingFile::TReplacingFile(TReplacingFile&& other) noexcept
@@ -85,7 +95,7 @@ TReplacingFile::~TReplacingFile()
 void TReplacingFile::Fail(const std::string& reason)
 {
     failed_ = true;
-    throw EStreamError("Cannot create file \"" + path_ + "\": " + reason);
+    throw EStreamError("Cannot create file \"" + path_ + "\": " + reason, reason);
 }
 
 void TReplacingFile::Write(const void* data, size_t size)

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace fl {
@@ -14,6 +15,16 @@ namespace fl {
 class EStreamError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
+    // The failure's reason on its own ("No space left on device"), when the
+    // message says more than that.
+    EStreamError(const std::string& message, std::string reason)
+        : std::runtime_error(message), reason_(std::move(reason))
+    {
+    }
+    const std::string& Reason() const { return reason_; }
+
+private:
+    std::string reason_;
 };
 
 // A byte stream with a position, the smallest interface the codec needs.

