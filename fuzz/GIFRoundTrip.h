@@ -6,13 +6,13 @@
 #include <cstdint>
 #include <string>
 
-#include "gif/GIFException.h"
 #include "gif/GIFImage.h"
 #include "gif/GIFPainter.h"
 #include "gif/GIFTypes.h"
 #include "platform/BitmapError.h"
 #include "platform/Canvas.h"
 #include "platform/Clock.h"
+#include "platform/GIFException.h"
 #include "platform/Stream.h"
 
 namespace fl::fuzz {

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "gif/GIFException.h"
 #include "gif/LZWDecoder.h"
+#include "platform/GIFException.h"
 #include "platform/Stream.h"
 
 namespace fl::fuzz {

@@ -22,7 +22,7 @@
 
 #include "color/BitmapReduction.h"
 #include "color/ColorReduction.h"
-#include "color/LoopCount.h"
+#include "editing/LoopCount.h"
 #include "gif/Extensions.h"
 #include "gif/GIFImage.h"
 #include "platform/Bitmap.h"

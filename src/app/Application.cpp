@@ -11,7 +11,7 @@
 #include "app/AppServices.h"
 #include "app/MainWindow.h"
 #include "app/SplashScreen.h"
-#include "color/LibraryResources.h"
+#include "editing/LibraryResources.h"
 #include "platform/SyncQueue.h"
 
 namespace fl {

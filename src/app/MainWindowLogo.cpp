@@ -10,8 +10,8 @@
 
 #include "app/BitmapImage.h"
 #include "app/MainWindow.h"
-#include "color/LibraryResources.h"
 #include "document/EditorContext.h"
+#include "editing/LibraryResources.h"
 #include "gif/GIFImage.h"
 #include "gif/GIFPainter.h"
 #include "platform/Canvas.h"

@@ -7,8 +7,8 @@
 #include <system_error>
 
 #include "app/MainWindow.h"
-#include "color/TextRoutines.h"
 #include "document/EditorContext.h"
+#include "editing/TextRoutines.h"
 #include "platform/MessageService.h"
 
 namespace fl {

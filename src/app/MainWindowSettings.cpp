@@ -9,8 +9,8 @@
 #include <system_error>
 
 #include "app/MainWindow.h"
-#include "color/PaletteSettings.h"
 #include "document/EditorContext.h"
+#include "editing/PaletteSettings.h"
 #include "platform/SettingsKeys.h"
 
 namespace fl {

@@ -23,7 +23,7 @@
 #include <string>
 
 #include "app/BitmapImage.h"
-#include "color/FileTypes.h"
+#include "editing/FileTypes.h"
 #include "io/ImageFileReader.h"
 #include "io/ImagingControl.h"
 #include "platform/Bitmap.h"

@@ -11,7 +11,7 @@
 #include <QVBoxLayout>
 
 #include "app/BitmapImage.h"
-#include "color/LibraryResources.h"
+#include "editing/LibraryResources.h"
 #include "platform/Bitmap.h"
 
 namespace fl {

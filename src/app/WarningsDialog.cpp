@@ -6,9 +6,9 @@
 #include <cstdlib>
 #include <typeinfo>
 
-#include "color/TextRoutines.h"
-#include "gif/GIFException.h"
+#include "editing/TextRoutines.h"
 #include "gif/GIFItem.h"
+#include "platform/GIFException.h"
 #include "platform/MessageService.h"
 #include "platform/SettingsKeys.h"
 

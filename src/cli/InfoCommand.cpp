@@ -5,8 +5,8 @@
 
 #include "cli/Commands.h"
 #include "cli/Json.h"
-#include "gif/GIFException.h"
 #include "gif/GIFImage.h"
+#include "platform/GIFException.h"
 
 namespace fl::cli {
 

@@ -7,7 +7,7 @@
 #include <system_error>
 
 #include "cli/Commands.h"
-#include "color/ColorMapOptimizer.h"
+#include "gif/ColorMapOptimizer.h"
 #include "gif/GIFImage.h"
 
 namespace fl::cli {

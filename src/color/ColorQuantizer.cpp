@@ -2,7 +2,7 @@
 #include "color/ColorQuantizer.h"
 
 #include "color/FixedPalettes.h"
-#include "gif/GIFException.h"
+#include "platform/GIFException.h"
 
 #include <algorithm>
 

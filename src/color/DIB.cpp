@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "color/ColorLookup.h"
-#include "gif/GIFException.h"
+#include "platform/GIFException.h"
 
 namespace fl {
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "document/ActiveAnimationCommand.h"
 
-#include "color/EditorHost.h"
+#include "editing/EditorHost.h"
 
 namespace fl {
 

@@ -5,8 +5,8 @@
 #include <exception>
 #include <utility>
 
-#include "color/EditorHost.h"
 #include "document/CommandError.h"
+#include "editing/EditorHost.h"
 #include "gif/GIFImage.h"
 #include "platform/Bitmap.h"
 #include "platform/Stream.h"

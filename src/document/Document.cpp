@@ -4,13 +4,13 @@
 #include <filesystem>
 #include <system_error>
 
-#include "color/ActiveFrames.h"
-#include "color/AnimationFiles.h"
-#include "color/TextRoutines.h"
 #include "document/EditorContext.h"
 #include "document/EditorWindows.h"
 #include "document/RecordedActions.h"
 #include "document/WorkingCopyRecords.h"
+#include "editing/ActiveFrames.h"
+#include "editing/AnimationFiles.h"
+#include "editing/TextRoutines.h"
 #include "gif/GIFImage.h"
 #include "platform/FileDialogService.h"
 #include "platform/MessageService.h"

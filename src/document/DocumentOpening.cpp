@@ -9,16 +9,16 @@
 #include <memory>
 #include <stdexcept>
 
-#include "color/ActiveFrames.h"
-#include "color/AnimationFiles.h"
-#include "color/FrameSettings.h"
-#include "color/ImageImport.h"
-#include "color/TextRoutines.h"
 #include "document/Command.h"
 #include "document/Document.h"
 #include "document/EditorContext.h"
 #include "document/EditorWindows.h"
 #include "document/WorkingCopyRecords.h"
+#include "editing/ActiveFrames.h"
+#include "editing/AnimationFiles.h"
+#include "editing/FrameSettings.h"
+#include "editing/ImageImport.h"
+#include "editing/TextRoutines.h"
 #include "gif/SubImage.h"
 #include "platform/MessageService.h"
 #include "platform/TempFiles.h"

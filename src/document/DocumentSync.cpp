@@ -7,11 +7,11 @@
 #include <filesystem>
 #include <system_error>
 
-#include "color/AnimationFiles.h"
-#include "color/TextRoutines.h"
 #include "document/Document.h"
 #include "document/EditorContext.h"
 #include "document/EditorWindows.h"
+#include "editing/AnimationFiles.h"
+#include "editing/TextRoutines.h"
 #include "platform/MessageService.h"
 
 namespace fl {

@@ -6,11 +6,11 @@
 #include <filesystem>
 #include <system_error>
 
-#include "color/ActiveFrames.h"
-#include "color/AnimationFit.h"
-#include "color/FrameSettings.h"
 #include "document/Document.h"
 #include "document/EditorWindows.h"
+#include "editing/ActiveFrames.h"
+#include "editing/AnimationFit.h"
+#include "editing/FrameSettings.h"
 #include "platform/Clipboard.h"
 #include "platform/MessageService.h"
 #include "platform/SettingsKeys.h"

@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "color/EditorHost.h"
 #include "document/ActionStates.h"
 #include "document/FrameListModel.h"
 #include "document/ProgramValues.h"
 #include "document/RecentFiles.h"
+#include "editing/EditorHost.h"
 #include "gif/GIFImage.h"
 
 namespace fl {

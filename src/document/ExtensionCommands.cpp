@@ -3,10 +3,10 @@
 
 #include <memory>
 
-#include "color/EditorHost.h"
-#include "color/LoopCount.h"
 #include "document/CommandError.h"
 #include "document/CommandSupport.h"
+#include "editing/EditorHost.h"
+#include "editing/LoopCount.h"
 #include "gif/GIFImage.h"
 
 namespace fl {

@@ -3,9 +3,9 @@
 
 #include <exception>
 
-#include "color/ActiveFrames.h"
-#include "color/EditorHost.h"
 #include "document/CommandError.h"
+#include "editing/ActiveFrames.h"
+#include "editing/EditorHost.h"
 #include "gif/GIFImage.h"
 #include "platform/Bitmap.h"
 #include "platform/MessageService.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "color/EditorHost.h"
+#include "editing/EditorHost.h"
 #include "platform/Bitmap.h"
 
 namespace fl {

@@ -3,9 +3,9 @@
 
 #include <string>
 
-#include "color/EditorHost.h"
 #include "document/CommandError.h"
 #include "document/CommandSupport.h"
+#include "editing/EditorHost.h"
 #include "gif/GIFImage.h"
 
 namespace fl {

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "color/FrameSettings.h"
+#include "editing/FrameSettings.h"
 
 namespace fl {
 

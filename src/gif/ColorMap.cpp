@@ -3,10 +3,10 @@
 
 #include <cstring>
 
-#include "gif/GIFException.h"
 #include "gif/GIFImage.h"
 #include "gif/Header.h"
 #include "gif/SubImage.h"
+#include "platform/GIFException.h"
 
 namespace fl {
 

@@ -10,9 +10,9 @@
 #include "color/BitmapReduction.h"
 #include "color/DIB.h"
 #include "gif/FrameProgress.h"
-#include "gif/GIFException.h"
 #include "gif/GIFImage.h"
 #include "platform/ConvertError.h"
+#include "platform/GIFException.h"
 #include "platform/Icon.h"
 
 namespace fl {

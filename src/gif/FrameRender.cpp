@@ -12,9 +12,9 @@
 #include "color/DIB.h"
 #include "color/Ditherers.h"
 #include "gif/FrameProgress.h"
-#include "gif/GIFException.h"
 #include "gif/GIFImage.h"
 #include "platform/Abort.h"
+#include "platform/GIFException.h"
 
 namespace fl {
 

@@ -5,8 +5,8 @@
 
 #include <optional>
 
-#include "gif/GIFException.h"
 #include "platform/Clipboard.h"
+#include "platform/GIFException.h"
 
 namespace fl {
 

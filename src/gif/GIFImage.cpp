@@ -4,9 +4,9 @@
 #include <algorithm>
 
 #include "color/FixedPalettes.h"
-#include "gif/GIFException.h"
 #include "gif/GIFPainter.h"
 #include "platform/Canvas.h"
+#include "platform/GIFException.h"
 #include "platform/SystemMemory.h"
 
 namespace fl {

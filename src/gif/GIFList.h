@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "gif/GIFException.h"
+#include "platform/GIFException.h"
 #include "platform/Stream.h"
 
 namespace fl {

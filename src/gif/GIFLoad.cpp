@@ -4,10 +4,10 @@
 #include <cstring>
 
 #include "gif/ExtensionRegistry.h"
-#include "gif/GIFException.h"
 #include "gif/GIFImage.h"
 #include "gif/LZWDecoder.h"
 #include "gif/StreamIO.h"
+#include "platform/GIFException.h"
 #include "platform/SystemMemory.h"
 
 namespace fl {

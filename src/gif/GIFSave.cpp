@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Writing the model as a GIF stream. The packed flag bytes of the header and
 // of each frame are recomputed from the color tables as they are written.
-#include "gif/GIFException.h"
 #include "gif/GIFImage.h"
 #include "gif/PixelEncoder.h"
+#include "platform/GIFException.h"
 
 namespace fl {
 

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "gif/GIFException.h"
+#include "platform/GIFException.h"
 
 namespace fl {
 

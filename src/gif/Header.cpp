@@ -4,9 +4,9 @@
 #include <cctype>
 #include <cstring>
 
-#include "gif/GIFException.h"
 #include "gif/GIFImage.h"
 #include "gif/StreamIO.h"
+#include "platform/GIFException.h"
 
 namespace fl {
 

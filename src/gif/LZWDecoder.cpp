@@ -8,8 +8,8 @@
 #include <memory>
 #include <string>
 
-#include "gif/GIFException.h"
 #include "gif/StreamIO.h"
+#include "platform/GIFException.h"
 
 namespace fl {
 namespace {

@@ -3,7 +3,7 @@
 
 #include <cstddef>
 
-#include "gif/GIFException.h"
+#include "platform/GIFException.h"
 
 namespace fl {
 

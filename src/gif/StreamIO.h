@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "gif/GIFException.h"
+#include "platform/GIFException.h"
 #include "platform/Stream.h"
 
 namespace fl {

@@ -2,8 +2,8 @@
 #include "gif/SubImage.h"
 
 #include "color/FixedPalettes.h"
-#include "gif/GIFException.h"
 #include "gif/GIFImage.h"
+#include "platform/GIFException.h"
 
 namespace fl {
 

@@ -5,10 +5,10 @@
 #include <unordered_map>
 
 #include "color/BitmapReduction.h"
-#include "color/ColorMapOptimizer.h"
 #include "color/ColorReduction.h"
 #include "color/DIB.h"
 #include "color/Ditherers.h"
+#include "gif/ColorMapOptimizer.h"
 #include "gif/GIFImage.h"
 #include "io/AviWriter.h"
 #include "platform/Canvas.h"

@@ -4,13 +4,13 @@
 #include <algorithm>
 #include <memory>
 
-#include "color/ColorMapOptimizer.h"
 #include "color/ColorReduction.h"
 #include "color/Ditherers.h"
-#include "color/FrameSettings.h"
-#include "gif/GIFException.h"
+#include "editing/FrameSettings.h"
+#include "gif/ColorMapOptimizer.h"
 #include "gif/GIFImage.h"
 #include "io/AviReader.h"
+#include "platform/GIFException.h"
 #include "platform/Stream.h"
 
 namespace fl {

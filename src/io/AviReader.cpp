@@ -8,8 +8,8 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
-#include "gif/GIFException.h"
 #include "gif/GIFTypes.h"
+#include "platform/GIFException.h"
 
 namespace fl {
 

@@ -4,10 +4,10 @@
 #include <memory>
 #include <stdexcept>
 
-#include "color/AnimationPalettes.h"
 #include "color/BitmapReduction.h"
 #include "color/ColorReduction.h"
 #include "color/Ditherers.h"
+#include "editing/AnimationPalettes.h"
 #include "gif/GIFImage.h"
 #include "io/PlaceholderPicture.h"
 #include "platform/Bitmap.h"

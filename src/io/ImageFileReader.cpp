@@ -3,7 +3,7 @@
 
 #include <exception>
 
-#include "color/FileTypes.h"
+#include "editing/FileTypes.h"
 #include "gif/GIFImage.h"
 #include "platform/Bitmap.h"
 

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "color/EditorHost.h"
+#include "editing/EditorHost.h"
 #include "io/ImagingControl.h"
 
 namespace fl {

@@ -8,7 +8,7 @@
 #include <fstream>
 #include <mutex>
 
-#include "color/FileTypes.h"
+#include "editing/FileTypes.h"
 #include "platform/Bitmap.h"
 #include "platform/Stream.h"
 

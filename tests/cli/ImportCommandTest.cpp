@@ -8,7 +8,7 @@
 #include <fstream>
 
 #include "cli/CliSupport.h"
-#include "color/LoopCount.h"
+#include "editing/LoopCount.h"
 #include "gif/Extensions.h"
 #include "gif/GIFImage.h"
 #include "platform/Bitmap.h"

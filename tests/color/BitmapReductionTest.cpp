@@ -7,7 +7,7 @@
 #include "color/ColorReduction.h"
 #include "color/DIB.h"
 #include "color/FixedPalettes.h"
-#include "gif/GIFException.h"
+#include "platform/GIFException.h"
 
 namespace fl {
 namespace {

@@ -2,7 +2,7 @@
 #include "color/ColorReduction.h"
 #include "color/Ditherers.h"
 #include "color/FixedPalettes.h"
-#include "gif/GIFException.h"
+#include "platform/GIFException.h"
 
 #include <gtest/gtest.h>
 

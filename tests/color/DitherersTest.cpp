@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "color/Ditherers.h"
 #include "color/FixedPalettes.h"
-#include "gif/GIFException.h"
+#include "platform/GIFException.h"
 
 #include <gtest/gtest.h>
 

@@ -4,13 +4,13 @@
 #include <filesystem>
 #include <fstream>
 
-#include "document/HistoryTestSupport.h"
-#include "color/ActiveFrames.h"
 #include "document/ActiveAnimationCommand.h"
 #include "document/CommandError.h"
 #include "document/FrameCommand.h"
+#include "document/HistoryTestSupport.h"
 #include "document/RecordedActions.h"
-#include "gif/GIFException.h"
+#include "editing/ActiveFrames.h"
+#include "platform/GIFException.h"
 #include "support/GifTestSupport.h"
 
 namespace fl {

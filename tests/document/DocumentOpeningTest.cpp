@@ -10,8 +10,8 @@
 #include <fstream>
 #include <stdexcept>
 
-#include "color/FileTypes.h"
 #include "document/EditorContextSupport.h"
+#include "editing/FileTypes.h"
 #include "gif/Extensions.h"
 #include "platform/Bitmap.h"
 #include "platform/SettingsKeys.h"

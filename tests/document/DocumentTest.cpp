@@ -2,8 +2,8 @@
 #include <filesystem>
 
 #include "document/EditorContextSupport.h"
-#include "color/FrameSettings.h"
 #include "document/RecordedActions.h"
+#include "editing/FrameSettings.h"
 #include "platform/TempFiles.h"
 
 namespace fl {

@@ -11,11 +11,11 @@
 #include <string>
 #include <vector>
 
-#include "color/EditorTestSupport.h"
 #include "document/Document.h"
 #include "document/EditorContext.h"
 #include "document/EditorWindows.h"
 #include "document/RecordingWindows.h"
+#include "editing/EditorTestSupport.h"
 #include "platform/FileDialogService.h"
 #include "platform/Stream.h"
 #include "support/GifFileChecks.h"

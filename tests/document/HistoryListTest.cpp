@@ -5,13 +5,13 @@
 #include <filesystem>
 #include <string>
 
-#include "document/HistoryTestSupport.h"
-#include "color/ActiveFrames.h"
 #include "document/ActiveAnimationCommand.h"
 #include "document/CommandError.h"
 #include "document/ExtensionCommands.h"
 #include "document/FrameCommand.h"
+#include "document/HistoryTestSupport.h"
 #include "document/RecordedActions.h"
+#include "editing/ActiveFrames.h"
 
 namespace fl {
 namespace {

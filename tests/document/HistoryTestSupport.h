@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "color/EditorTestSupport.h"
-#include "color/LoopCount.h"
 #include "document/CommandError.h"
 #include "document/HistoryList.h"
+#include "editing/EditorTestSupport.h"
+#include "editing/LoopCount.h"
 #include "gif/Extensions.h"
 #include "gif/GIFImage.h"
 #include "platform/Stream.h"

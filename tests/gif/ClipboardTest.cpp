@@ -4,10 +4,10 @@
 #include <gtest/gtest.h>
 
 #include "gif/GIFBytes.h"
-#include "gif/GIFException.h"
 #include "gif/GIFImage.h"
 #include "platform/Clipboard.h"
 #include "platform/ConvertError.h"
+#include "platform/GIFException.h"
 #include "platform/Icon.h"
 #include "support/GifTestSupport.h"
 

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "gif/GIFException.h"
 #include "gif/PixelEncoder.h"
+#include "platform/GIFException.h"
 #include "support/GifTestSupport.h"
 
 namespace fs = std::filesystem;

@@ -12,10 +12,10 @@
 #include "color/ColorLookup.h"
 #include "color/ColorReduction.h"
 #include "color/Ditherers.h"
-#include "gif/GIFException.h"
 #include "gif/GIFImage.h"
 #include "platform/Abort.h"
 #include "platform/ConvertError.h"
+#include "platform/GIFException.h"
 #include "platform/Icon.h"
 
 namespace fl {

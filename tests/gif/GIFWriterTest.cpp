@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "gif/GIFException.h"
+#include "platform/GIFException.h"
 
 namespace fl {
 namespace {

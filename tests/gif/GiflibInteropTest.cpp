@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "gif/Extensions.h"
-#include "gif/GIFException.h"
 #include "gif/PixelEncoder.h"
+#include "platform/GIFException.h"
 #include "support/GifTestSupport.h"
 #include "support/GiflibBridge.h"
 

@@ -13,8 +13,8 @@
 #include <utility>
 #include <vector>
 
-#include "gif/GIFException.h"
 #include "gif/LZWDecoder.h"
+#include "platform/GIFException.h"
 #include "platform/Stream.h"
 
 namespace {

@@ -2,8 +2,8 @@
 // The animation model: color tables, frame geometry, extensions, document.
 #include <gtest/gtest.h>
 
-#include "gif/GIFException.h"
 #include "gif/GIFImage.h"
+#include "platform/GIFException.h"
 
 namespace fl {
 namespace {

@@ -19,7 +19,7 @@
 #include <string>
 #include <vector>
 
-#include "color/ColorMapOptimizer.h"
+#include "gif/ColorMapOptimizer.h"
 #include "gif/PixelEncoder.h"
 #include "gif/PlayerSupport.h"
 #include "support/GifTestSupport.h"

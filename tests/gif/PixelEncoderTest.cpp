@@ -12,8 +12,8 @@
 #include <unordered_map>
 #include <vector>
 
-#include "gif/GIFException.h"
 #include "gif/RLEEncoder.h"
+#include "platform/GIFException.h"
 
 namespace fl {
 namespace {

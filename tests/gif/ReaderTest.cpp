@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "GIFBytes.h"
-#include "gif/GIFException.h"
 #include "gif/GIFImage.h"
+#include "platform/GIFException.h"
 #include "platform/SystemMemory.h"
 
 namespace fl {

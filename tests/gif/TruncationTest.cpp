@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "gif/GIFException.h"
 #include "gif/PixelEncoder.h"
+#include "platform/GIFException.h"
 #include "platform/Stream.h"
 #include "support/GifTestSupport.h"
 

@@ -2,9 +2,9 @@
 // Writing the model: version rule, flags, table padding, extension bytes.
 #include <gtest/gtest.h>
 
-#include "gif/GIFException.h"
-#include "gif/GIFImage.h"
 #include "GIFBytes.h"
+#include "gif/GIFImage.h"
+#include "platform/GIFException.h"
 
 namespace fl {
 namespace {

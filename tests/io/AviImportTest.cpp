@@ -6,13 +6,13 @@
 
 #include <gtest/gtest.h>
 
-#include "color/LoopCount.h"
-#include "gif/GIFException.h"
+#include "editing/LoopCount.h"
 #include "gif/GIFImage.h"
 #include "io/AviFormat.h"
 #include "io/AviHeaders.h"
 #include "io/AviImport.h"
 #include "io/AviTestSupport.h"
+#include "platform/GIFException.h"
 
 namespace fl {
 namespace {

@@ -15,7 +15,7 @@
 #include <unistd.h>
 #include <vector>
 
-#include "color/FileTypes.h"
+#include "editing/FileTypes.h"
 #include "io/ImageFileReader.h"
 #include "io/ImagingControl.h"
 #include "platform/Bitmap.h"

@@ -6,7 +6,7 @@
 #include <sstream>
 
 #include "gif/Extensions.h"
-#include "gif/GIFException.h"
+#include "platform/GIFException.h"
 #include "platform/Stream.h"
 
 namespace fl::test {
