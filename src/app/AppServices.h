@@ -10,6 +10,7 @@
 namespace fl {
 
 class TClock;
+class TDialogRunner;
 class TFileDialogService;
 class TMessageService;
 class TSettingsStore;
@@ -20,6 +21,8 @@ struct TAppServices {
     TFileDialogService& Dialogs;
     TShellService& Shell;
     TSettingsStore& Settings;
+    // Runs the program's own dialogs (prompts, palette editor).
+    TDialogRunner& Modals;
     // The folder holding the program, the companion library, the help
     // pages and the sample folder "Images", with a trailing separator.
     std::string ProgramFolder;

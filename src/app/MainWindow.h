@@ -18,6 +18,7 @@
 #include "document/EditorWindows.h"
 
 class QAction;
+class QDialog;
 class QMimeData;
 class QDragEnterEvent;
 class QDragMoveEvent;
@@ -101,6 +102,16 @@ public:
     // folder beside it, with a number added when the name is taken there.
     // Empty for documents elsewhere.
     std::string SampleFolderRedirect(const std::string& fileName) const;
+
+    // The commands that are a prompt plus its change; see
+    // MainWindowAnimation.cpp.
+    void FrameGlobalChange();
+    void AnimationInfo();
+    void AnimationResize();
+    void AnimationPalette();
+    void ToolsHtmlCode();
+    // Shows one of the program's own dialogs modally, through the services.
+    int RunDialog(QDialog& dialog);
 
     // Playback of the active animation in its document window (the
     // preview); see MainWindowPlay.cpp.
@@ -189,6 +200,7 @@ protected:
 private:
     // Creation, one concept per file.
     void CreateActions();
+    void ConnectAnimationCommands();
     void CreateMenus();
     void CreateToolbars();
     void CreatePopups();

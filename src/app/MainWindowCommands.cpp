@@ -104,6 +104,7 @@ void TfrmMain::CreateActions()
     move("FrameMoveDown", [](int selected, int) { return selected + 1; });
     move("FrameMoveBegin", [](int, int) { return 0; });
     move("FrameMoveEnd", [](int, int count) { return count - 1; });
+    ConnectAnimationCommands();
 }
 
 void TfrmMain::UndoActiveDocument()
@@ -197,6 +198,7 @@ void TfrmMain::CreateMenus()
     view->addSeparator();
     add(view, "AnimationInfo");
     add(view, "AnimationPalette");
+    add(view, "AnimationResize");
     view->addSeparator();
     QMenu* frameSize = view->addMenu("Frame &Size");
     frameSize->setObjectName("mnuFrameSize");
@@ -260,6 +262,7 @@ void TfrmMain::CreateMenus()
     tools->addSeparator();
     actReverse_ = AddAction(tools, "mniReverseFrames", "&Reverse Frame Order");
     actHtmlCode_ = AddAction(tools, "mniHtmlCode", "HTML &Code...");
+    connect(actHtmlCode_, &QAction::triggered, this, [this] { ToolsHtmlCode(); });
     tools->addSeparator();
     actInspector_ = AddAction(tools, "mniFrameInspector", "&Frame Inspector");
     actInspector_->setCheckable(true);

@@ -5,6 +5,7 @@
 
 #include "app/AppServices.h"
 #include "app/Application.h"
+#include "app/DialogRunner.h"
 #include "app/EditorApplication.h"
 #include "app/OpenPreviewPane.h"
 #include "app/QtMessageService.h"
@@ -23,8 +24,9 @@ int main(int argc, char* argv[])
     application.OnError = [&messages](const std::string& message) { fl::ShowErrorMessage(messages, message); };
     fl::TPreviewFileDialogService dialogs(settings, messages);
     fl::TQtShellService shell;
+    fl::TModalDialogRunner modals;
     const fl::TAppServices services{
-        messages, dialogs, shell, settings, (QCoreApplication::applicationDirPath() + "/").toStdString(),
+        messages, dialogs, shell, settings, modals, (QCoreApplication::applicationDirPath() + "/").toStdString(),
         nullptr};
     QStringList arguments = QCoreApplication::arguments();
     if (!arguments.isEmpty())

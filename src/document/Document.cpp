@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "document/Document.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
 
@@ -22,6 +23,13 @@ namespace fl {
 namespace {
 
 namespace fs = std::filesystem;
+
+// The edits recorded as a snapshot of the whole animation.
+bool RestoresWholeAnimation(const std::string& name)
+{
+    return name == ActionChangeSize || name == ActionGlobalProperties || name == ActionReverseFrames ||
+           name == ActionOptimize;
+}
 
 constexpr const char* SaveChangesQuestion = "Would you like to save changes to %s?";
 constexpr const char* CompatibilityQuestion =
@@ -283,6 +291,7 @@ bool TDocument::Undo()
     const int frameIndex = history_.LastFrameIndex();
     const std::string name = history_.LastName();
     const int currentRow = context_.InspectorRow();
+    const int selected = context_.frameList_.Selected();
 
     history_.UndoLast();
     context_.SelectInspectorRow(RowForUndoneCommand(name, currentRow));
@@ -313,6 +322,11 @@ bool TDocument::Undo()
             context.FillFrameList();
             context.ShowFrame(frameIndex);
         }
+    } else if (RestoresWholeAnimation(name) && context.IsOpen(this) && !context.animation_.IsEmpty()) {
+        // Every frame came back from the snapshot: every thumbnail is drawn
+        // again, and the frame that was selected stays selected.
+        context.FillFrameList();
+        context.ShowFrame(std::clamp(selected, 0, std::max(context.frameList_.Count() - 1, 0)));
     }
 
     RefreshUndoState();

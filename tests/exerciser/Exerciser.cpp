@@ -112,6 +112,8 @@ TExerciser::TExerciser(const TExerciserOptions& options)
         WriteIntegerSetting(settings_, KeyWarnings, 1);
     messages_.Log = [this](const std::string& line) { Note(line); };
     dialogs_.Log = [this](const std::string& line) { Note(line); };
+    modals_.Log = [this](const std::string& line) { Note(line); };
+    modals_.Busy = [this] { return messages_.BusyDepth() > 0; };
     StartProgram();
 }
 
@@ -154,7 +156,7 @@ void TExerciser::PreparePool()
 void TExerciser::StartProgram()
 {
     window_ = std::make_unique<TfrmMain>(
-        TAppServices{messages_, dialogs_, shell_, settings_, programFolder_, clock_});
+        TAppServices{messages_, dialogs_, shell_, settings_, modals_, programFolder_, clock_});
     window_->ShowAsStored();
     window_->activateWindow();
     Settle();
@@ -193,6 +195,7 @@ bool TExerciser::Run()
         }
         messages_.Random = &random;
         dialogs_.Random = &random;
+        modals_.Random = &random;
         Note(std::string("#").append(std::to_string(number)) + " " + step->Name);
         try {
             (this->*step->Run)(random);
@@ -206,6 +209,7 @@ bool TExerciser::Run()
         log_.flush();
         messages_.Random = nullptr;
         dialogs_.Random = nullptr;
+        modals_.Random = nullptr;
         stepsRun_ = number;
         if (!failure_.empty())
             return false;

@@ -26,6 +26,7 @@
 #include <string>
 #include <vector>
 
+#include "exerciser/RandomDialogs.h"
 #include "exerciser/RandomServices.h"
 #include "platform/Clock.h"
 #include "platform/SettingsStore.h"
@@ -149,6 +150,7 @@ private:
     std::string programFolder_;
     TRandomMessageService messages_;
     TRandomFileDialogService dialogs_;
+    TRandomDialogRunner modals_;
     TRecordingShellService shell_;
     TMemorySettingsStore settings_;
     std::shared_ptr<TVirtualClock> clock_ = std::make_shared<TVirtualClock>();

@@ -24,6 +24,7 @@
 #include "platform/SettingsStore.h"
 #include "platform/ShellService.h"
 #include "support/GifFileChecks.h"
+#include "windows/ScriptedDialogs.h"
 
 namespace fl::test {
 
@@ -78,7 +79,7 @@ public:
     {
         Exit();
         window = std::make_unique<TfrmMain>(
-            TAppServices{messages, dialogs, shell, settings, programFolder, clock});
+            TAppServices{messages, dialogs, shell, settings, modals, programFolder, clock});
         if (show) {
             window->ShowAsStored();
             Settle();
@@ -114,6 +115,7 @@ public:
     TScriptedMessageService messages;
     TScriptedFileDialogService dialogs;
     TRecordingShellService shell;
+    TScriptedDialogRunner modals;
     TMemorySettingsStore settings;
     std::shared_ptr<TVirtualClock> clock = std::make_shared<TVirtualClock>();
     std::string programFolder;

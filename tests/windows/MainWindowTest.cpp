@@ -765,7 +765,7 @@ void MainWindowTest::menusListTheirItems()
                      "Move Frame to &End", "-", "&Move Frame Up", "Move Frame Do&wn"}));
     QCOMPARE(Items(TopMenu(window, "&View")),
              QStringList({"&Play Animation", "Pa&use Animation", "-", "&Animation Information...",
-                          "&Global Palette...", "-", "Frame &Size", "Frame &Window", "-", "Thu&mbnail Window",
+                          "&Global Palette...", "Re&size...", "-", "Frame &Size", "Frame &Window", "-", "Thu&mbnail Window",
                           "-", "&Toolbars"}));
     QCOMPARE(Items(Find<QMenu>(&window, "mnuFrameSize")),
              QStringList({"&80 x 80", "&96 x 96", "&112 x 112", "1&28 x 128", "1&44 x 144", "1&60 x 160", "-",
