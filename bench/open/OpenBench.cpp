@@ -71,6 +71,8 @@ public:
     void StartSaveTimer() override {}
     void ResetInspector() override {}
     int AskInsertPosition() override { return -1; }
+    int AskTrimFrame() override { return -1; }
+    bool AskPaletteSettings() override { return false; }
     void Progress(fl::TProgressStage, int) override {}
 };
 
@@ -211,7 +213,8 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "no animations under %s\n", CorpusDir().c_str());
         return 1;
     }
-    std::printf("Opening until the frame list is filled: median of %d runs, peak memory above the start.\n", Runs);
+    std::printf("Opening until the frame list is filled: median of %d runs, peak memory above the start.\n",
+                Runs);
     std::printf("Ratios are ours / theirs (below 1 is better). Target: under %.0f s, and memory under\n"
                 "2 x the frames' decoded RGBA bytes + the thumbnails.\n\n",
                 TargetSeconds);
@@ -223,9 +226,9 @@ int main(int argc, char* argv[])
     fs::remove(tiny, removed);
     std::printf("Baselines (one-pixel animation): ours %s MiB, giflib %s MiB, ImageMagick %s MiB.\n\n",
                 MiB(oursBase).c_str(), MiB(giflibBase).c_str(), MiB(magickBase).c_str());
-    std::printf("%-46s %6s | %8s %8s %8s | %6s %6s | %8s %8s %8s %8s | %6s %6s | %s\n", "file", "frames", "ours ms",
-                "giflib", "magick", "/gif", "/magick", "ours MiB", "giflib", "magick", "limit", "/gif", "/magick",
-                "target");
+    std::printf("%-46s %6s | %8s %8s %8s | %6s %6s | %8s %8s %8s %8s | %6s %6s | %s\n", "file", "frames",
+                "ours ms", "giflib", "magick", "/gif", "/magick", "ours MiB", "giflib", "magick", "limit",
+                "/gif", "/magick", "target");
     bool allMet = true;
     for (const std::string& path : files) {
         const auto ours = MeasureSide(OpenAsEditor, path, oursBase);
@@ -239,12 +242,13 @@ int main(int argc, char* argv[])
         }
         allMet = allMet && met;
         const std::string name = fs::relative(path, CorpusDir()).string();
-        std::printf("%-46s %6d | %8s %8s %8s | %6s %6s | %8s %8s %8s %8s | %6s %6s | %s\n", name.c_str(),
-                    ours ? ours->Frames : 0, Ms(ours).c_str(), Ms(giflib).c_str(), Ms(magick).c_str(),
-                    Ratio(ours, giflib, false).c_str(), Ratio(ours, magick, false).c_str(),
-                    ours ? MiB(ours->PeakKiB).c_str() : "fail", giflib ? MiB(giflib->PeakKiB).c_str() : "fail",
-                    magick ? MiB(magick->PeakKiB).c_str() : "fail", MiB(limitKiB).c_str(),
-                    Ratio(ours, giflib, true).c_str(), Ratio(ours, magick, true).c_str(), met ? "met" : "MISSED");
+        std::printf(
+            "%-46s %6d | %8s %8s %8s | %6s %6s | %8s %8s %8s %8s | %6s %6s | %s\n", name.c_str(),
+            ours ? ours->Frames : 0, Ms(ours).c_str(), Ms(giflib).c_str(), Ms(magick).c_str(),
+            Ratio(ours, giflib, false).c_str(), Ratio(ours, magick, false).c_str(),
+            ours ? MiB(ours->PeakKiB).c_str() : "fail", giflib ? MiB(giflib->PeakKiB).c_str() : "fail",
+            magick ? MiB(magick->PeakKiB).c_str() : "fail", MiB(limitKiB).c_str(),
+            Ratio(ours, giflib, true).c_str(), Ratio(ours, magick, true).c_str(), met ? "met" : "MISSED");
     }
     std::printf("\n%s\n", allMet ? "Every file met the target." : "Some files missed the target.");
     return 0;

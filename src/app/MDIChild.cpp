@@ -2,6 +2,8 @@
 #include "app/MDIChild.h"
 
 #include <QDrag>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QEvent>
 #include <QFrame>
 #include <QMenu>
@@ -113,7 +115,8 @@ protected:
     {
         if (dragPending_ && (event->buttons() & Qt::LeftButton)) {
             const QPoint moved = event->position().toPoint() - pressedAt_;
-            if (std::abs(moved.x()) >= TFLListBox::DragThreshold || std::abs(moved.y()) >= TFLListBox::DragThreshold) {
+            if (std::abs(moved.x()) >= TFLListBox::DragThreshold ||
+                std::abs(moved.y()) >= TFLListBox::DragThreshold) {
                 dragPending_ = false;
                 if (OnDragStart)
                     OnDragStart();
@@ -262,10 +265,49 @@ TMDIChild::TMDIChild(TEditorContext& context, TDocument& document, QWidget* pare
         connect(target, &QWidget::customContextMenuRequested, this,
                 [this, target](const QPoint& position) { ShowFrameMenu(target, position); });
     }
+    setAcceptDrops(true);
     DocumentChanged();
 }
 
 TMDIChild::~TMDIChild() = default;
+
+namespace {
+
+// A card of the frame list, or the shown frame of a document other than
+// this one.
+bool IsFrameDrag(const TMDIChild& target, const QMimeData& mime)
+{
+    return mime.hasFormat(QString::fromLatin1(TFLListBox::ItemMimeType)) ||
+           (mime.hasFormat(QString::fromLatin1(TMDIChild::ViewMimeType)) && !target.IsDragOf(mime));
+}
+
+} // namespace
+
+void TMDIChild::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (IsFrameDrag(*this, *event->mimeData()))
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void TMDIChild::dragMoveEvent(QDragMoveEvent* event)
+{
+    if (IsFrameDrag(*this, *event->mimeData()))
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void TMDIChild::dropEvent(QDropEvent* event)
+{
+    if (!IsFrameDrag(*this, *event->mimeData()) || !OnFrameDropped) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    OnFrameDropped(*this);
+}
 
 std::unique_ptr<QMimeData> TMDIChild::CreateDragData() const
 {

@@ -7,6 +7,7 @@
 
 #include <QPointer>
 #include <QWidget>
+#include <functional>
 #include <memory>
 
 #include "platform/Bitmap.h"
@@ -65,12 +66,17 @@ public:
     // first frame.
     const TBitmap& ViewBitmap() const { return viewBitmap_; }
 
+    // A frame-list card or another document's shown frame dropped here.
+    std::function<void(TMDIChild& target)> OnFrameDropped;
     // Places the screen in the middle of the scroll box (at the margin on an
     // axis where it does not fit) and scrolls back to the origin.
     void CenterFrame();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void ShowFrameMenu(QWidget* source, const QPoint& position);

@@ -24,6 +24,7 @@
 #include "app/QtClipboard.h"
 #include "app/WarningsDialog.h"
 #include "app/WindowArrangement.h"
+#include "dialogs/Prompts.h"
 #include "document/ActionStates.h"
 #include "document/Document.h"
 #include "document/EditorContext.h"
@@ -71,6 +72,8 @@ TfrmMain::TfrmMain(const TAppServices& services, QWidget* parent) : QMainWindow(
     CreateToolbars();
     CreateMenus();
     CreatePopups();
+    // After the menus, which make some of the actions they connect.
+    ConnectAnimationCommands();
 
     saveTimer_ = new QTimer(this);
     saveTimer_->setObjectName("Timer");
@@ -130,8 +133,7 @@ void TfrmMain::ShowAsStored()
         if (const QScreen* current = screen())
             setGeometry(current->availableGeometry());
         showMaximized();
-    }
-    else
+    } else
         showNormal();
 }
 
@@ -310,6 +312,17 @@ void TfrmMain::DocumentAdded(TDocument& document)
     HideStartupLogo();
     ++contextActivating_;
     auto* child = new TMDIChild(*context_, document);
+    // The drop is over before the questions come, as with files.
+    child->OnFrameDropped = [this](TMDIChild& target) {
+        TDocument* targetDocument = &target.Document();
+        QMetaObject::invokeMethod(
+            this,
+            [this, targetDocument] {
+                if (context_->IsOpen(targetDocument) && context_->ActiveDocument() != targetDocument)
+                    context_->DropFrameOnDocument(*targetDocument);
+            },
+            Qt::QueuedConnection);
+    };
     auto* window = mdiArea_->addSubWindow(child);
     window->setAttribute(Qt::WA_DeleteOnClose, false);
     window->setWindowTitle(QString::fromStdString(document.FileName()));
@@ -415,9 +428,33 @@ void TfrmMain::ResetInspector()
 
 int TfrmMain::AskInsertPosition()
 {
-    // The question's window is not part of the editor yet: answered as
-    // cancelled, so that nothing is inserted where the user did not choose.
-    return -1;
+    const int selected = context_->Frames().Selected();
+    TfrmPrompts prompt(services_, *context_, ppInsertImage, this);
+    prompt.PresetInsertChoice(selected);
+    if (RunDialog(prompt) != QDialog::Accepted)
+        return -1;
+    switch (prompt.InsertChoice()) {
+    case icAtStart:
+        return 0;
+    case icBeforeSelected:
+        return std::max(selected, 0);
+    default:
+        return selected + 1;
+    }
+}
+
+int TfrmMain::AskTrimFrame()
+{
+    TfrmPrompts prompt(services_, *context_, ppFrameSize, this);
+    if (RunDialog(prompt) != QDialog::Accepted)
+        return -1;
+    return prompt.ClipFrame() ? 1 : 0;
+}
+
+bool TfrmMain::AskPaletteSettings()
+{
+    TfrmPrompts prompt(services_, *context_, ppPalettes, this);
+    return RunDialog(prompt) == QDialog::Accepted;
 }
 
 void TfrmMain::Progress(TProgressStage stage, int percent)

@@ -96,6 +96,8 @@ public:
     void FileClose();
     // Import > AVI Animation: the chosen video becomes a new document.
     void FileImportAvi();
+    // Add Frame: image files chosen in the open dialog become frames.
+    void FrameAdd();
     // Answers false when a document refused to close.
     bool FileCloseAll();
     // Where Save writes a document of the sample folder: the "working"
@@ -183,6 +185,8 @@ public:
     void StartSaveTimer() override;
     void ResetInspector() override;
     int AskInsertPosition() override;
+    int AskTrimFrame() override;
+    bool AskPaletteSettings() override;
     void RecentFilesChanged() override;
     void Progress(TProgressStage stage, int percent) override;
 

@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The main window's commands that are a prompt plus its change: Global
-// Frame Properties, Animation Information, Resize, Global Palette and the
-// HTML Code tool. The dialogs collect the answer; document/AnimationCommands
-// makes the change with its undo step.
+// The main window's editing commands: those that are a prompt plus its
+// change (Global Frame Properties, Animation Information, Resize, Global
+// Palette, the HTML Code tool), the clipboard commands and Reverse Frame
+// Order. The dialogs collect the answer; the editor context and
+// document/AnimationCommands make the change with its undo step.
 #include <QAction>
 #include <exception>
 #include <functional>
@@ -43,6 +44,20 @@ void TfrmMain::ConnectAnimationCommands()
     connect(Action("AnimationInfo"), &QAction::triggered, this, [this] { AnimationInfo(); });
     connect(Action("AnimationResize"), &QAction::triggered, this, [this] { AnimationResize(); });
     connect(Action("AnimationPalette"), &QAction::triggered, this, [this] { AnimationPalette(); });
+    const auto guarded = [this](const char* name, bool (TEditorContext::*command)()) {
+        connect(Action(name), &QAction::triggered, this, [this, command] {
+            Guarded(services_.Messages, [this, command] { ((*context_).*command)(); });
+        });
+    };
+    guarded("EditCopy", &TEditorContext::CopyFrame);
+    guarded("EditCut", &TEditorContext::CutFrame);
+    guarded("EditPaste", &TEditorContext::PasteFrame);
+    connect(actPasteComments_, &QAction::triggered, this,
+            [this] { Guarded(services_.Messages, [this] { context_->PasteComments(); }); });
+    connect(actReverse_, &QAction::triggered, this, [this] {
+        if (context_->ActiveDocument())
+            Guarded(services_.Messages, [this] { ReverseFrameOrder(*context_); });
+    });
 }
 
 int TfrmMain::RunDialog(QDialog& dialog)

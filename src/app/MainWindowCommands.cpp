@@ -82,6 +82,7 @@ void TfrmMain::CreateActions()
     connect(Action("FileSaveAs"), &QAction::triggered, this, [this] { FileSaveAs(); });
     connect(Action("FileSaveAll"), &QAction::triggered, this, [this] { FileSaveAll(); });
     connect(Action("FileClose"), &QAction::triggered, this, [this] { FileClose(); });
+    connect(Action("FrameAdd"), &QAction::triggered, this, [this] { FrameAdd(); });
     connect(Action("FileCloseAll"), &QAction::triggered, this, [this] { FileCloseAll(); });
     connect(Action("AnimationPlay"), &QAction::triggered, this, [this] { AnimationPlay(); });
     connect(Action("AnimationPause"), &QAction::triggered, this, [this] { AnimationPause(); });
@@ -104,7 +105,6 @@ void TfrmMain::CreateActions()
     move("FrameMoveDown", [](int selected, int) { return selected + 1; });
     move("FrameMoveBegin", [](int, int) { return 0; });
     move("FrameMoveEnd", [](int, int count) { return count - 1; });
-    ConnectAnimationCommands();
 }
 
 void TfrmMain::UndoActiveDocument()
@@ -354,7 +354,8 @@ void TfrmMain::CreateToolbars()
     popRecentFiles_ = new QMenu(this);
     popRecentFiles_->setObjectName("popRecentFiles");
     connect(popRecentFiles_, &QMenu::aboutToShow, this, [this] { FillRecentFilesMenu(popRecentFiles_); });
-    if (auto* open = qobject_cast<QToolButton*>(toolbars_[tbTagStandard]->widgetForAction(Action("FileOpen")))) {
+    if (auto* open =
+            qobject_cast<QToolButton*>(toolbars_[tbTagStandard]->widgetForAction(Action("FileOpen")))) {
         open->setMenu(popRecentFiles_);
         open->setPopupMode(QToolButton::MenuButtonPopup);
     }

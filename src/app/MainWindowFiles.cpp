@@ -34,7 +34,8 @@ constexpr const char* AviDialogFilter = "AVI Animations (*.avi)|*.avi";
 // without regard to case (as on the platform the program comes from).
 std::string LowerCase(std::string text)
 {
-    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return char(std::tolower(c)); });
     return text;
 }
 
@@ -143,6 +144,23 @@ void TfrmMain::FileOpen()
     context_->Values().InitialDir = fs::path(answer.Files.front()).parent_path().string();
 }
 
+void TfrmMain::FrameAdd()
+{
+    HideStartupLogo();
+    TFileDialogRequest request;
+    request.Kind = TFileDialogKind::Open;
+    request.Filter = OpenDialogFilter;
+    request.InitialDir = context_->Values().InitialDir;
+    request.MultiSelect = true;
+    request.Preview = true;
+    const TFileDialogAnswer answer = services_.Dialogs.Run(request);
+    if (!answer.Accepted || answer.Files.empty())
+        return;
+    const std::string folder = context_->AddFrameFiles(answer.Files);
+    if (!folder.empty())
+        context_->Values().InitialDir = folder;
+}
+
 void TfrmMain::FileImportAvi()
 {
     TFileDialogRequest request;
@@ -164,7 +182,8 @@ void TfrmMain::FileSave()
     PausePreview();
     // The sample animations stay as shipped: a document opened from the
     // sample folder is saved into the "working" folder beside it.
-    const std::string redirected = document.Untitled() ? std::string() : SampleFolderRedirect(document.FileName());
+    const std::string redirected =
+        document.Untitled() ? std::string() : SampleFolderRedirect(document.FileName());
     if (!redirected.empty())
         document.SaveDocumentAs(redirected);
     else

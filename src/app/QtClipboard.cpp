@@ -19,7 +19,8 @@ namespace {
 // Where a format other than the bitmap travels.
 QString MimeTypeOf(const std::string& format)
 {
-    return QStringLiteral("application/x-frameloom-") + QString::fromStdString(format).toLower().replace(' ', '-');
+    return QStringLiteral("application/x-frameloom-") +
+           QString::fromStdString(format).toLower().replace(' ', '-');
 }
 
 const QMimeData* Contents()
@@ -37,6 +38,8 @@ bool TQtClipboard::HasFormat(const std::string& format) const
         return false;
     if (format == ClipboardFormatBitmap)
         return contents->hasImage();
+    if (format == ClipboardFormatText)
+        return contents->hasText() && !contents->text().isEmpty();
     return contents->hasFormat(MimeTypeOf(format));
 }
 
@@ -45,6 +48,12 @@ std::optional<std::vector<uint8_t>> TQtClipboard::GetData(const std::string& for
     const QMimeData* contents = Contents();
     if (!contents)
         return std::nullopt;
+    if (format == ClipboardFormatText) {
+        if (!contents->hasText())
+            return std::nullopt;
+        const QByteArray bytes = contents->text().toUtf8();
+        return std::vector<uint8_t>(bytes.begin(), bytes.end());
+    }
     if (format != ClipboardFormatBitmap) {
         if (!contents->hasFormat(MimeTypeOf(format)))
             return std::nullopt;
@@ -91,9 +100,12 @@ bool TQtClipboard::SetData(const std::string& format, std::vector<uint8_t> data)
         if (image.isNull())
             return false;
         contents->setImageData(image);
+    } else if (format == ClipboardFormatText) {
+        contents->setText(QString::fromUtf8(reinterpret_cast<const char*>(data.data()),
+                                            static_cast<qsizetype>(data.size())));
     } else {
-        contents->setData(MimeTypeOf(format),
-                          QByteArray(reinterpret_cast<const char*>(data.data()), static_cast<qsizetype>(data.size())));
+        contents->setData(MimeTypeOf(format), QByteArray(reinterpret_cast<const char*>(data.data()),
+                                                         static_cast<qsizetype>(data.size())));
     }
     clipboard->setMimeData(contents.release());
     return true;

@@ -22,9 +22,6 @@ namespace fl::cli {
 
 namespace {
 
-// The comment the editor puts on the first frame of an animation it creates.
-constexpr const char* CreatorComment = "Created with Quillmark Frameloom 4.0";
-
 class TNoFrameList final : public TFrameListView {
 public:
     void BeginUpdate() override {}

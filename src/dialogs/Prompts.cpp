@@ -179,6 +179,14 @@ QWidget* TfrmPrompts::BuildInsertImage()
     return panel;
 }
 
+void TfrmPrompts::PresetInsertChoice(int selected)
+{
+    if (!optAfter_)
+        return;
+    optAfter_->setChecked(true);
+    optBefore_->setEnabled(selected != 0);
+}
+
 TInsertChoice TfrmPrompts::InsertChoice() const
 {
     if (optBefore_ && optBefore_->isChecked())

@@ -56,7 +56,9 @@ public:
 
     int Page() const { return page_; }
 
-    // Page 0.
+    // Page 0: with a frame selected, "after" is offered first and "before"
+    // only when the selected frame is not the first.
+    void PresetInsertChoice(int selected);
     TInsertChoice InsertChoice() const;
     // Page 1: trim (true) or grow the animation; use it without asking.
     bool ClipFrame() const;

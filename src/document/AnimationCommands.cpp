@@ -12,7 +12,9 @@
 #include "document/Document.h"
 #include "document/EditorContext.h"
 #include "document/RecordedActions.h"
+#include "editing/AnimationFacts.h"
 #include "editing/LoopCount.h"
+#include "editing/NormalizeExtensions.h"
 #include "editing/TextRoutines.h"
 #include "gif/Extensions.h"
 #include "gif/GIFImage.h"
@@ -68,6 +70,8 @@ int ColorDistance(TColor a, TColor b)
 TColorRemapTable NearestEntries(TGIFColorMap& from, TGIFColorMap& to)
 {
     TColorRemapTable table{};
+    for (size_t i = 0; i < table.size(); ++i)
+        table[i] = static_cast<uint8_t>(i);
     for (int i = 0; i < from.Count(); ++i) {
         int best = 0;
         int bestDistance = INT_MAX;
@@ -119,6 +123,10 @@ void ApplyLocalPalette(TGIFImage& image, TGIFSubImage& frame, bool make)
         // shows it unchanged; sorting by use remaps pixels and the
         // transparent index together.
         frame.LocalColors.CopyFrom(global);
+        // Pixels may use the entries the global table is padded with when
+        // written (up to a power of two): the copy has them too.
+        while (frame.LocalColors.Count() < (1 << global.Depth()))
+            frame.LocalColors.Add(0);
         frame.LocalColors.SortColorMapByUse();
     } else if (!make && hasLocal && global.Count() > 0) {
         // The pixels move to the global entries of their colors, so that
@@ -287,6 +295,43 @@ bool ResizeAnimation(TEditorContext& context, int width, int height)
     TBusyCursor busy(context.Messages());
     RecordAndChange(context, *document, ckActiveAnimation, atWholeAnimation, 0, ActionChangeSize,
                     [&] { ResizeFrames(image, width, height); });
+    return true;
+}
+
+bool ReverseFrameOrder(TEditorContext& context)
+{
+    TDocument* document = context.ActiveDocument();
+    if (!document)
+        return false;
+    TGIFImage& image = context.Animation();
+    if (!HasSeveralFrames(image)) {
+        context.Messages().Beep();
+        return false;
+    }
+    TBusyCursor busy(context.Messages());
+    RecordAndChange(context, *document, ckActiveAnimation, atWholeAnimation, 0, ActionReverseFrames, [&] {
+        std::vector<TGIFSubImage*> order;
+        for (int i = image.Frames.Count() - 1; i >= 0; --i)
+            if (!image.Frames[i]->IsEmpty())
+                order.push_back(image.Frames[i]);
+        for (int i = 0; i < image.Frames.Count(); ++i)
+            if (image.Frames[i]->IsEmpty())
+                order.push_back(image.Frames[i]);
+        image.StopAllPlayers();
+        // The loop extension stays with the first frame, whichever it is.
+        std::optional<uint16_t> loop;
+        TGIFSubImage& first = *image.Frames[0];
+        if (TGIFAppExtNSLoop* extension = FindLoopExtension(first)) {
+            loop = extension->LoopCount;
+            first.Extensions.Delete(first.Extensions.IndexOf(extension));
+        }
+        for (int i = 0; i < static_cast<int>(order.size()); ++i)
+            image.Frames.Move(image.Frames.IndexOf(order[static_cast<size_t>(i)]), i);
+        if (loop)
+            InsertStoredLoopExtension(*image.Frames[0], *loop);
+        NormalizeExtensions(image, true, context.Values().AnimationDefaults());
+        image.SignalChange();
+    });
     return true;
 }
 

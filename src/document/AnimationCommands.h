@@ -57,6 +57,11 @@ bool ChangeAnimationLoop(TEditorContext& context, int plays);
 // nothing, when the size asked is the current one.
 bool ResizeAnimation(TEditorContext& context, int width, int height);
 
+// Reverse Frame Order: the frames with pixels in reverse order, the empty
+// ones behind them in their order, the loop extension on the new first
+// frame. With fewer than two frames with pixels it only beeps (false).
+bool ReverseFrameOrder(TEditorContext& context);
+
 // Global Palette: the edited table replaces the global colors, as
 // "Change Global Palette"; every frame and thumbnail is drawn again.
 // origins[j] is the entry of the old table that entry j was edited from

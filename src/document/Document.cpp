@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "document/ActiveAnimationCommand.h"
 #include "document/EditorContext.h"
 #include "document/EditorWindows.h"
 #include "document/RecordedActions.h"
@@ -23,13 +24,6 @@ namespace fl {
 namespace {
 
 namespace fs = std::filesystem;
-
-// The edits recorded as a snapshot of the whole animation.
-bool RestoresWholeAnimation(const std::string& name)
-{
-    return name == ActionChangeSize || name == ActionGlobalProperties || name == ActionReverseFrames ||
-           name == ActionOptimize;
-}
 
 constexpr const char* SaveChangesQuestion = "Would you like to save changes to %s?";
 constexpr const char* CompatibilityQuestion =
@@ -292,6 +286,8 @@ bool TDocument::Undo()
     const std::string name = history_.LastName();
     const int currentRow = context_.InspectorRow();
     const int selected = context_.frameList_.Selected();
+    // A snapshot of the whole animation puts every frame back.
+    const bool wholeAnimation = dynamic_cast<const TActiveAnimation*>(&history_.At(history_.Count() - 1)) != nullptr;
 
     history_.UndoLast();
     context_.SelectInspectorRow(RowForUndoneCommand(name, currentRow));
@@ -322,7 +318,7 @@ bool TDocument::Undo()
             context.FillFrameList();
             context.ShowFrame(frameIndex);
         }
-    } else if (RestoresWholeAnimation(name) && context.IsOpen(this) && !context.animation_.IsEmpty()) {
+    } else if (wholeAnimation && context.IsOpen(this) && !context.animation_.IsEmpty()) {
         // Every frame came back from the snapshot: every thumbnail is drawn
         // again, and the frame that was selected stays selected.
         context.FillFrameList();

@@ -13,9 +13,11 @@
 #include "document/Document.h"
 #include "document/EditorContext.h"
 #include "document/EditorWindows.h"
+#include "document/RecordedActions.h"
 #include "document/WorkingCopyRecords.h"
 #include "editing/ActiveFrames.h"
 #include "editing/AnimationFiles.h"
+#include "editing/FileTypes.h"
 #include "editing/FrameSettings.h"
 #include "editing/ImageImport.h"
 #include "editing/TextRoutines.h"
@@ -26,9 +28,6 @@
 namespace fl {
 
 namespace {
-
-constexpr const char* CreatorComment = "Created with Quillmark Frameloom 4.0";
-constexpr const char* AddFrameUndoName = "Add Frame";
 
 // Frames without pixels go behind the others, in their order, so that list
 // item i stays frame i of the animation.
@@ -265,34 +264,30 @@ bool TEditorContext::CanLoadAnimation(const std::string& path, const std::string
 bool TEditorContext::AddImageFile(const std::string& path, int fileType)
 {
     TBitmap bitmap;
-    int result = importFailed;
-    {
-        TBusyCursor busy(messages_);
-        result = ImportImageFile(*this, path, bitmap, fileType, false);
-    }
+    // ImportImageFile shows the hourglass while it reads, not over its questions.
+    const int result =
+        ImportImageFile(*this, path, bitmap, fileType, false,
+                        ThumbnailDrag ? TDropSource::ThumbnailsOutsideFrameList : TDropSource::Other);
     if (result != importBitmapFilled)
         return result == importFramesAdded || result == importOpenedAsNew;
+    if (ThumbnailDrag)
+        return StartAnimationWith(bitmap, ActionDragAndDropImage);
     if (!active_)
-        return StartAnimationWith(bitmap, AddFrameUndoName);
-    return InsertBitmapAsFrame(bitmap, std::max(frameList_.Selected(), 0), AddFrameUndoName);
+        return StartAnimationWith(bitmap, ActionAddFrame);
+    return InsertBitmapAsFrame(bitmap, std::max(frameList_.Selected(), 0), ActionAddFrame);
 }
 
 bool TEditorContext::StartAnimationWith(const TBitmap& bitmap, const std::string& undoName)
 {
-    SetActiveAside();
+    TDocument* previous = SetActiveAside();
+    int added = -1;
     try {
-        auto frame = std::make_unique<TGIFSubImage>(&animation_);
-        frame->CopyFrom(bitmap);
-        TGIFSubImage& added = *frame;
-        animation_.SetWidth(bitmap.Width());
-        animation_.SetHeight(bitmap.Height());
-        animation_.Frames.Insert(0, std::move(frame));
-        PrepareNewFrame(added, values_.DefaultLoopCount, values_.DefaultDelay);
-        AddFrameComment(added, CreatorComment);
-        animation_.SignalChange();
+        added = AddBitmapAsFrame(bitmap, 0);
     } catch (const std::exception& error) {
-        animation_.Reset();
         ShowErrorMessage(messages_, error.what());
+    }
+    if (added < 0) {
+        RestoreActive(previous);
         return false;
     }
     frameList_.BeginUpdate();
@@ -304,6 +299,47 @@ bool TEditorContext::StartAnimationWith(const TBitmap& bitmap, const std::string
     document.FrameToSelect = 0;
     ShowFrame(0);
     return true;
+}
+
+std::string TEditorContext::AddFrameFiles(const std::vector<std::string>& files)
+{
+    std::string folder;
+    for (auto file = files.rbegin(); file != files.rend(); ++file) {
+        folder = std::filesystem::path(*file).parent_path().string();
+        AddFrameFromFile(*file);
+    }
+    return folder;
+}
+
+bool TEditorContext::AddFrameFromFile(const std::string& path)
+{
+    windows_.StopPreview();
+    TBitmap bitmap;
+    // ImportImageFile shows the hourglass while it reads, not over its questions.
+    const int result = ImportImageFile(*this, path, bitmap, FileTypeIndex(path), false);
+    if (result != importBitmapFilled)
+        return result == importFramesAdded || result == importOpenedAsNew;
+    if (!active_)
+        return StartAnimationWith(bitmap, ActionAddFrame);
+    const int position = AskInsertPosition();
+    return position >= 0 && InsertBitmapAsFrame(bitmap, position, ActionAddFrame);
+}
+
+bool TEditorContext::DropFrameOnDocument(TDocument& target)
+{
+    const int selected = frameList_.Selected();
+    if (!active_ || selected < 0 || selected >= animation_.Frames.Count() ||
+        animation_.Frames[selected]->IsEmpty())
+        return false;
+    const TBitmap* shown = animation_.Frames[selected]->RenderBitmap();
+    if (!shown)
+        return false;
+    const TBitmap picture(*shown);
+    ActivateDocument(target);
+    if (!IsOpen(&target) || active_ != &target)
+        return false;
+    const int position = AskInsertPosition();
+    return position >= 0 && InsertBitmapAsFrame(picture, position, ActionDragAndDropImage);
 }
 
 } // namespace fl

@@ -10,9 +10,13 @@
 #include "document/EditorWindows.h"
 #include "editing/ActiveFrames.h"
 #include "editing/AnimationFit.h"
+#include "editing/AnimationPalettes.h"
 #include "editing/FrameSettings.h"
+#include "editing/PaletteSettings.h"
+#include "gif/SubImage.h"
 #include "platform/Clipboard.h"
 #include "platform/MessageService.h"
+#include "platform/PixelFormat.h"
 #include "platform/SettingsKeys.h"
 
 namespace fl {
@@ -24,8 +28,8 @@ std::string TEditorContext::FullPath(const std::string& path)
     return error ? path : full.lexically_normal().string();
 }
 
-TEditorContext::TEditorContext(TMessageService& messages, TFileDialogService& dialogs, TSettingsStore& settings,
-                               TEditorWindows& windows)
+TEditorContext::TEditorContext(TMessageService& messages, TFileDialogService& dialogs,
+                               TSettingsStore& settings, TEditorWindows& windows)
     : messages_(messages), dialogs_(dialogs), settings_(settings), windows_(windows)
 {
     frameList_.SetThumbnailBound(values_.FrameSize);
@@ -38,6 +42,7 @@ TEditorContext::~TEditorContext()
     // The windows are going too: the documents only delete their files.
     active_ = nullptr;
     documents_.clear();
+    DeleteClipboardFile();
 }
 
 TGIFImage* TEditorContext::ActiveAnimation()
@@ -61,6 +66,9 @@ void TEditorContext::OpenAsNewDocument(const std::string& path)
 
 int TEditorContext::AskInsertPosition()
 {
+    // Without a selected frame there is only one place to ask about.
+    if (frameList_.Selected() < 0)
+        return 0;
     return windows_.AskInsertPosition();
 }
 
@@ -69,37 +77,94 @@ bool TEditorContext::InsertBitmapAsFrame(const TBitmap& bitmap, int index, const
     TDocument* document = active_;
     if (!document || index < 0 || index > animation_.Frames.Count())
         return false;
-    TGIFSubImage* inserted = nullptr;
+    bool optimize = false;
+    const TTrimChoice choice = AskTrimFrame(bitmap);
+    if (choice == TTrimChoice::Cancelled || !AskPaletteRules(bitmap, optimize))
+        return false;
+    // Growing the animation crops the frames that reach past the picture:
+    // the step then keeps the whole animation, so that Undo gives them back.
+    const bool whole = choice == TTrimChoice::Grow;
     try {
-        // Until the trim question exists, its remembered answer decides how
-        // an image larger than the animation fits.
-        TBitmap fitted;
-        const TBitmap* source = &bitmap;
-        if (bitmap.Width() > animation_.Width() + 1 || bitmap.Height() > animation_.Height() + 1) {
-            fitted = bitmap;
-            const bool trim = ReadIntegerSetting(settings_, KeyClipFrame) != 0;
-            FitImageToAnimation(animation_, fitted, trim ? TFitMode::CropImage : TFitMode::ResizeAnimation);
-            source = &fitted;
-        }
-        auto frame = std::make_unique<TGIFSubImage>(&animation_);
-        frame->CopyFrom(*source);
-        SetFrameDelay(*frame, values_.DefaultDelay);
-        inserted = frame.get();
-        animation_.StopAllPlayers();
-        animation_.Frames.Insert(index, std::move(frame));
-        animation_.SignalChange();
+        if (whole)
+            document->AddCommand(ckActiveAnimation, atWholeAnimation, 0, 0, 0, undoName);
+        TBitmap fitted(bitmap);
+        if (choice != TTrimChoice::Fits)
+            FitImageToAnimation(animation_, fitted, whole ? TFitMode::ResizeAnimation : TFitMode::CropImage);
+        MakeFrame(fitted, index, optimize);
     } catch (const std::exception& error) {
+        if (whole && document->History().Count() > 0 && document->History().LastName() == undoName)
+            document->Undo();
         ShowErrorMessage(messages_, error.what());
         return false;
     }
     frameList_.BeginUpdate();
-    frameList_.InsertItem(index, FrameItemCaption, FrameListPicture(*inserted));
+    if (whole)
+        FillFrameList();
+    else
+        frameList_.InsertItem(index, FrameItemCaption, FrameListPicture(*animation_.Frames[index]));
     frameList_.EndUpdate();
-    document->AddCommand(ckFrame, atAdded, 0, -1, index, undoName);
+    if (!whole)
+        document->AddCommand(ckFrame, atAdded, 0, -1, index, undoName);
     document->MarkModified(true);
     document->FrameToSelect = index;
     ShowFrame(index);
+    document->RefreshUndoState();
     return true;
+}
+
+TEditorContext::TTrimChoice TEditorContext::AskTrimFrame(const TBitmap& bitmap)
+{
+    if (frameList_.Count() == 0 ||
+        (bitmap.Width() <= animation_.Width() + 1 && bitmap.Height() <= animation_.Height() + 1))
+        return TTrimChoice::Fits;
+    if (ReadIntegerSetting(settings_, KeyClipDefault) != 0)
+        return ReadIntegerSetting(settings_, KeyClipFrame) != 0 ? TTrimChoice::Trim : TTrimChoice::Grow;
+    const int answer = windows_.AskTrimFrame();
+    if (answer < 0)
+        return TTrimChoice::Cancelled;
+    return answer == 1 ? TTrimChoice::Trim : TTrimChoice::Grow;
+}
+
+bool TEditorContext::AskPaletteRules(const TBitmap& bitmap, bool& optimize)
+{
+    optimize = ReadIntegerSetting(settings_, KeyPaletteType) == 0;
+    if (BitsPerPixel(bitmap.PixelFormat()) < 8)
+        return true;
+    // The question is answered before the hourglass shows.
+    if (ReadIntegerSetting(settings_, KeyPaletteDefaults) == 0 && !windows_.AskPaletteSettings())
+        return false;
+    ApplyPaletteSettings(animation_, settings_);
+    const int type = ReadIntegerSetting(settings_, KeyPaletteType);
+    optimize = type == 0 || type == 1;
+    return true;
+}
+
+int TEditorContext::AddBitmapAsFrame(const TBitmap& bitmap, int index)
+{
+    bool optimize = false;
+    if (index < 0 || index > animation_.Frames.Count() || !AskPaletteRules(bitmap, optimize))
+        return -1;
+    MakeFrame(bitmap, index, optimize);
+    return index;
+}
+
+void TEditorContext::MakeFrame(const TBitmap& bitmap, int index, bool optimize)
+{
+    TBusyCursor busy(messages_);
+    const int count = animation_.Frames.Count();
+    // The frame is made whole before it joins the animation, so that a
+    // failure leaves the animation as it was.
+    auto frame = std::make_unique<TGIFSubImage>(&animation_);
+    frame->CopyFrom(bitmap);
+    TGIFSubImage& added = *frame;
+    animation_.StopAllPlayers();
+    animation_.Frames.Insert(index, std::move(frame));
+    PrepareNewFrame(added, values_.DefaultLoopCount, values_.DefaultDelay);
+    if (count == 0)
+        AddFrameComment(added, CreatorComment);
+    if (optimize)
+        OptimizeAnimationPalettes(animation_);
+    animation_.SignalChange();
 }
 
 void TEditorContext::ActiveDocumentChanged()
@@ -146,7 +211,8 @@ bool TEditorContext::IsOpen(const TDocument* document) const
 
 bool TEditorContext::AnyDocumentModified() const
 {
-    return std::any_of(documents_.begin(), documents_.end(), [](const auto& document) { return document->Modified(); });
+    return std::any_of(documents_.begin(), documents_.end(),
+                       [](const auto& document) { return document->Modified(); });
 }
 
 TDocument& TEditorContext::AddDocument(const std::string& fileName, bool untitled)
@@ -212,8 +278,10 @@ void TEditorContext::RemoveDocument(TDocument& document)
 
 bool TEditorContext::PasteAvailable() const
 {
-    if (clipboard_ && clipboard_->HasFormat(ClipboardFormatBitmap))
-        return true;
+    // Paste takes the clipboard's picture; without a system clipboard, the
+    // picture of the frame the last Copy kept.
+    if (clipboard_)
+        return clipboard_->HasFormat(ClipboardFormatBitmap);
     std::error_code error;
     return !values_.ClipboardFile.empty() &&
            std::filesystem::is_regular_file(std::filesystem::path(values_.ClipboardFile), error);
@@ -228,7 +296,8 @@ bool TEditorContext::ShowFrame(int index)
     if (index < 0 || index >= frameList_.Count() || animation_.IsEmpty())
         return false;
     if (index >= animation_.Frames.Count()) {
-        ShowErrorMessage(messages_, "EListError getting SubImages[" + std::to_string(index) + "] in DrawPreviewImage");
+        ShowErrorMessage(messages_,
+                         "EListError getting SubImages[" + std::to_string(index) + "] in DrawPreviewImage");
         return false;
     }
     // A shown frame always has its control block, as a saved one will.

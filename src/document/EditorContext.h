@@ -32,6 +32,8 @@ inline constexpr const char* SaveDialogFilter = "GIF Images (*.gif)|*.gif";
 inline constexpr const char* UndecodableFileMessage = "Unable to decode %s. The file is could be corrupt.";
 inline constexpr const char* AviImportFailedMessage = "Error importing %s to GIF.";
 inline constexpr const char* RecoverQuestion = "Recover unsaved changes of %s?";
+inline constexpr const char* NoCommentFrameMessage =
+    "Unable to create a GIF Comment from the clipboard text.";
 
 // Fills an empty animation from a video file; throws with a readable
 // message when it cannot (what was converted until then stays).
@@ -60,9 +62,21 @@ public:
     void SetImageReader(TImageFileReader* reader) { imageReader_ = reader; }
     // The system clipboard Paste reads; none means only the clipboard file.
     void SetClipboard(TClipboard* clipboard) { clipboard_ = clipboard; }
-    // Whether Paste has something: a bitmap on the clipboard, or the file
-    // the last Copy wrote.
+    // Whether Paste has something: a bitmap on the clipboard, or, without
+    // a system clipboard, the file the last Copy wrote.
     bool PasteAvailable() const;
+    // The clipboard commands (document/FrameClipboard.cpp). Copy keeps the
+    // selected frame in the "~FL" clipboard file and puts its picture on
+    // the clipboard; Paste inserts the clipboard's picture where the user
+    // says, as the copied frame itself when it is that frame's picture;
+    // Paste Comments adds the clipboard's text (at most 255 bytes) as a
+    // comment of the first frame. Each answers whether it changed anything.
+    bool CopyFrame();
+    bool CutFrame();
+    bool PasteFrame();
+    bool PasteComments();
+    // Deletes the clipboard file (at exit).
+    void DeleteClipboardFile();
     // How video files become animations; none refuses them.
     void SetAviImporter(TAviImporter importer) { aviImporter_ = std::move(importer); }
     TFileDialogService& Dialogs() { return dialogs_; }
@@ -114,6 +128,25 @@ public:
     // item of the active animation, or, without a document, starting a new
     // animation. False when nothing was added.
     bool AddImageFile(const std::string& path, int fileType);
+    // Add Frame: the files, last to first, each as AddFrameFromFile adds
+    // it. Answers the folder of the last file processed.
+    std::string AddFrameFiles(const std::vector<std::string>& files);
+    // An image file as a frame where the user says (a GIF as its frames or
+    // a new document, as the user says); without a document it starts a
+    // new animation. False when nothing was added.
+    bool AddFrameFromFile(const std::string& path);
+    // The selected frame's picture dropped on another document's view: that
+    // document becomes active and takes it where the user says.
+    bool DropFrameOnDocument(TDocument& target);
+    // Set while a thumbnail is dragged over the empty workspace: a picture
+    // dropped there starts a new animation, and a GIF opens as a new
+    // document, without asking.
+    bool ThumbnailDrag = false;
+    // A new frame made from the bitmap at the index, with the program's
+    // defaults (delay, loop, and the creator comment for a first frame),
+    // after the palette question for an image of 8 or more bits. Answers
+    // the index, or -1 when the question was cancelled.
+    int AddBitmapAsFrame(const TBitmap& bitmap, int index);
     // Closes the document, asking to save it first when `ask`. Answers
     // false when the user kept it open.
     bool CloseDocument(TDocument& document, bool ask);
@@ -189,6 +222,18 @@ private:
     // Starts a new animation (and its untitled document) with the bitmap as
     // its only frame.
     bool StartAnimationWith(const TBitmap& bitmap, const std::string& undoName);
+    // How a picture larger than the animation fits: asked unless the
+    // settings remember the answer.
+    enum class TTrimChoice { Fits, Trim, Grow, Cancelled };
+    TTrimChoice AskTrimFrame(const TBitmap& bitmap);
+    // The palette rules for a picture of 8 or more bits, asked unless
+    // remembered, are applied to the animation; `optimize` says whether the
+    // color maps are optimized after the frame is added. False when the
+    // question was cancelled.
+    bool AskPaletteRules(const TBitmap& bitmap, bool& optimize);
+    // The frame made from the bitmap joins the animation at the index, with
+    // the program's defaults.
+    void MakeFrame(const TBitmap& bitmap, int index, bool optimize);
 
     TMessageService& messages_;
     TFileDialogService& dialogs_;

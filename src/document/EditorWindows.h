@@ -45,6 +45,13 @@ public:
     virtual void ResetInspector() = 0;
     // Asks where new frames go: an index from 0 to the frame count, or -1.
     virtual int AskInsertPosition() = 0;
+    // Asks how an image larger than the animation fits: 1 trim the image,
+    // 0 grow the animation, -1 cancelled. The question keeps the choice in
+    // the settings.
+    virtual int AskTrimFrame() = 0;
+    // Asks the palette rules for an image with many colors and keeps them in
+    // the settings; false when cancelled.
+    virtual bool AskPaletteSettings() = 0;
     // The recent files changed.
     virtual void RecentFilesChanged() {}
     // Progress of long work: shown from Starting to Ending.

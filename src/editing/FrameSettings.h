@@ -10,6 +10,9 @@ namespace fl {
 class TGIFImage;
 class TGIFSubImage;
 
+// The comment the first frame of a new animation carries.
+inline constexpr const char* CreatorComment = "Created with Quillmark Frameloom 4.0";
+
 // The program options' defaults for new animations. The editor keeps the
 // options; the routines here only receive the values.
 struct TAnimationDefaults {

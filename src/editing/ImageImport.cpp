@@ -20,8 +20,11 @@ int ImportGIF(TEditorHost& host, const std::string& path, TBitmap& target, bool 
               TDropSource source)
 {
     TGIFImage dropped;
-    if (!LoadAnimationFile(host.Messages(), dropped, path))
-        return importFailed;
+    {
+        TBusyCursor busy(host.Messages());
+        if (!LoadAnimationFile(host.Messages(), dropped, path))
+            return importFailed;
+    }
     if (bitmapOnly) {
         // A file without frames has no picture to give.
         if (dropped.IsEmpty())
@@ -45,8 +48,10 @@ int ImportImageFile(TEditorHost& host, const std::string& path, TBitmap& target,
         ShowErrorMessage(host.Messages(), "Error loading " + path + "! " + problem);
         return importFailed;
     }
+    // The hourglass shows while a file is read, never over a question.
     if (fileType == ftBMP) {
         try {
+            TBusyCursor busy(host.Messages());
             target.LoadFromFile(path);
             return importBitmapFilled;
         } catch (const std::exception&) {
@@ -62,6 +67,7 @@ int ImportImageFile(TEditorHost& host, const std::string& path, TBitmap& target,
         if (!reader)
             return importFailed;
         try {
+            TBusyCursor busy(host.Messages());
             return reader->LoadImage(path, fileType, target) == 0 ? importBitmapFilled : importFailed;
         } catch (const std::exception&) {
             return importFailed;

@@ -19,8 +19,6 @@ TAviImportLimits AviImportLimits;
 
 namespace {
 
-constexpr const char* kCreatorComment = "Created with Quillmark Frameloom 4.0";
-
 // Color table bytes of a packed bitmap whose info header is at p: a full
 // table up to 8 bits per pixel, three masks for bit fields, else none.
 size_t ColorTableBytes(const uint8_t* header)
@@ -143,7 +141,7 @@ void ImportAvi(TGIFImage& image, const std::string& path)
 
     if (!image.IsEmpty()) {
         MergeColorMaps(image);
-        AddFrameComment(*image.Frames[0], kCreatorComment);
+        AddFrameComment(*image.Frames[0], CreatorComment);
     }
 }
 

@@ -12,6 +12,8 @@ namespace fl {
 
 // The animation format the program registers on the clipboard.
 inline constexpr const char* ClipboardFormatGIF = "GIF Image";
+// Plain text, as UTF-8 bytes.
+inline constexpr const char* ClipboardFormatText = "Text";
 // The platform's bitmap format: a packed device-independent bitmap (header,
 // color table, bits) as TBitmap::SaveToDIB writes it.
 inline constexpr const char* ClipboardFormatBitmap = "DIB";

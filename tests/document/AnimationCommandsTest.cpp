@@ -204,6 +204,23 @@ TEST_F(AnimationCommandsTest, LocalPalettesComeAndGoWithoutChangingColors)
     }
 }
 
+TEST_F(AnimationCommandsTest, ALocalPaletteFromThreeGlobalColorsKeepsThePaddedEntry)
+{
+    OpenTimed(1);
+    // Three global colors are written as four; a pixel may use the fourth.
+    Image().GlobalColors().Add(MakeColor(9, 9, 9));
+    while (Image().GlobalColors().Count() > 3)
+        Image().GlobalColors().Delete(3);
+    Image().Frames[0]->Pixels()[0] = 3;
+    TMemoryStream stream;
+    ASSERT_NO_THROW(Image().SaveToStream(stream));
+    TGlobalFrameChange make;
+    make.LocalPalette = {true, true, true};
+    ApplyGlobalFrameChange(context, make);
+    TMemoryStream after;
+    EXPECT_NO_THROW(Image().SaveToStream(after));
+}
+
 TEST_F(AnimationCommandsTest, DeletingAGlobalEntryKeepsThePictures)
 {
     auto image = test::MakeAnimation(8, 6, 2);
@@ -244,6 +261,37 @@ TEST_F(AnimationCommandsTest, EditedGlobalColorIsUndone)
     EXPECT_EQ(Image().GlobalColors().ColorAt(1), MakeColor(0, 255, 0));
     document.Undo();
     EXPECT_EQ(GifBytes(Image()), before);
+}
+
+TEST_F(AnimationCommandsTest, ReverseKeepsTheLoopOnTheFirstFrame)
+{
+    auto image = test::MakeAnimation(8, 6, 3);
+    AddLoopExtension(*image, 0, 4);
+    std::fill(image->Frames[2]->Pixels(), image->Frames[2]->Pixels() + 48, 1);
+    SetFrameDelay(*image->Frames[0], 11);
+    SetFrameDelay(*image->Frames[2], 33);
+    const std::string path = folder.File("three.gif");
+    image->SaveToFile(path);
+    TDocument& document = Open(path);
+    const std::vector<uint8_t> before = GifBytes(Image());
+
+    ASSERT_TRUE(ReverseFrameOrder(context));
+    EXPECT_EQ(Image().Frames[0]->ControlBlock->Delay, 33);
+    EXPECT_EQ(Image().Frames[2]->ControlBlock->Delay, 11);
+    EXPECT_EQ(GetLoopCount(Image()), 4);
+    EXPECT_NE(FindLoopExtension(*Image().Frames[0]), nullptr);
+    EXPECT_EQ(FindLoopExtension(*Image().Frames[2]), nullptr);
+    EXPECT_EQ(document.History().LastName(), ActionReverseFrames);
+    document.Undo();
+    EXPECT_EQ(GifBytes(Image()), before);
+}
+
+TEST_F(AnimationCommandsTest, ReversingOneFrameOnlyBeeps)
+{
+    TDocument& document = Open(WriteAnimation("one.gif", 1));
+    EXPECT_FALSE(ReverseFrameOrder(context));
+    EXPECT_EQ(messages.BeepCount(), 1);
+    EXPECT_EQ(document.History().Count(), 0);
 }
 
 TEST(PaletteEntriesTest, RemovableWhenUnusedOrDuplicated)

@@ -239,19 +239,23 @@ TEST_F(DocumentOpening, AStillImageJoinsTheActiveAnimationAtTheSelectedFrame)
     EXPECT_TRUE(document.Modified());
 }
 
-TEST_F(DocumentOpening, ALargerImageFitsAsTheRememberedTrimAnswerSays)
+TEST_F(DocumentOpening, ALargerImageFitsAsTheTrimAnswerSays)
 {
     Open(WriteAnimation("small.gif", 2));
     ASSERT_TRUE(context.AddImageFile(WriteBitmap("wide.bmp", 20, 9), ftBMP));
-    EXPECT_EQ(context.Animation().Width(), 8) << "trimmed by default";
+    EXPECT_EQ(windows.trimQuestions, 1);
+    EXPECT_EQ(context.Animation().Width(), 8) << "trimmed as answered";
     EXPECT_EQ(context.Animation().Frames[0]->Width(), 8);
     EXPECT_EQ(context.Animation().Frames[0]->Height(), 6);
 
+    // The remembered answer decides without asking.
+    WriteIntegerSetting(settings, KeyClipDefault, 1);
     WriteIntegerSetting(settings, KeyClipFrame, 0);
     ASSERT_TRUE(context.AddImageFile(WriteBitmap("wider.bmp", 30, 12), ftBMP));
     EXPECT_EQ(context.Animation().Width(), 30) << "the animation took the image's size";
     EXPECT_EQ(context.Animation().Height(), 12);
     EXPECT_EQ(FrameCount(), 4);
+    EXPECT_EQ(windows.trimQuestions, 1);
 }
 
 TEST_F(DocumentOpening, AStillImageThatCannotBeReadAddsNothing)

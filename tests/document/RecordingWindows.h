@@ -36,6 +36,16 @@ public:
     void StartSaveTimer() override { ++timersStarted; }
     void ResetInspector() override { ++inspectorResets; }
     int AskInsertPosition() override { return insertPosition; }
+    int AskTrimFrame() override
+    {
+        ++trimQuestions;
+        return trimAnswer;
+    }
+    bool AskPaletteSettings() override
+    {
+        ++paletteQuestions;
+        return paletteAnswer;
+    }
     void Progress(TProgressStage, int) override { ++progressReports; }
 
     // Runs the posted reloads as the event loop would.
@@ -62,6 +72,11 @@ public:
     int timersStarted = 0;
     int inspectorResets = 0;
     int insertPosition = 0;
+    // Answers to the trim and palette questions, and how often they came.
+    int trimAnswer = 1;
+    bool paletteAnswer = true;
+    int trimQuestions = 0;
+    int paletteQuestions = 0;
     int progressReports = 0;
 };
 

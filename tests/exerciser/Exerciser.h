@@ -114,6 +114,7 @@ private:
     void CardPopup(TRandom& random);
     void DragCard(TRandom& random);
     void DragViewToCard(TRandom& random);
+    void DragFrameToOtherView(TRandom& random);
     void DropFromDesktop(TRandom& random);
     void ClickTab(TRandom& random);
     void TabPopup(TRandom& random);

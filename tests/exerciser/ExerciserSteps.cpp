@@ -101,6 +101,7 @@ const std::vector<TExerciser::TStep>& TExerciser::Steps()
         {"card popup", 5, &TExerciser::CardPopup},
         {"drag a card", 6, &TExerciser::DragCard},
         {"drag the view onto a card", 2, &TExerciser::DragViewToCard},
+        {"drag a frame onto another view", 2, &TExerciser::DragFrameToOtherView},
         {"drop from the desktop", 2, &TExerciser::DropFromDesktop},
         {"click a tab", 6, &TExerciser::ClickTab},
         {"tab popup", 3, &TExerciser::TabPopup},
@@ -291,6 +292,28 @@ void TExerciser::DragViewToCard(TRandom& random)
     Note("  the shown frame onto card " + std::to_string(target));
     const std::unique_ptr<QMimeData> data = view->CreateDragData();
     DropOn(*list.viewport(), *data, CardCentre(list, target), Qt::CopyAction);
+}
+
+void TExerciser::DragFrameToOtherView(TRandom& random)
+{
+    TEditorContext& context = Window().Context();
+    const int count = context.DocumentCount();
+    const int choice = PickOf(random, count);
+    const bool fromCard = Chance(random, 50);
+    const TDocument* active = context.ActiveDocument();
+    if (choice < 0 || !active || &context.DocumentAt(choice) == active)
+        return;
+    QMdiSubWindow* targetWindow = Window().SubWindowOf(context.DocumentAt(choice));
+    QMdiSubWindow* sourceWindow = Window().SubWindowOf(*active);
+    auto* target = targetWindow ? qobject_cast<TMDIChild*>(targetWindow->widget()) : nullptr;
+    auto* source = sourceWindow ? qobject_cast<TMDIChild*>(sourceWindow->widget()) : nullptr;
+    if (!target || !source || !target->isVisible())
+        return;
+    Note(std::string("  the ") + (fromCard ? "selected card" : "shown frame") + " onto " +
+         context.DocumentAt(choice).ShortName());
+    auto& list = Find<TFLListBox>(Window(), "lbFrames");
+    const std::unique_ptr<QMimeData> data = fromCard ? list.CreateDragData() : source->CreateDragData();
+    DropOn(*target, *data, QPoint(target->width() / 2, target->height() / 2), Qt::CopyAction);
 }
 
 void TExerciser::DropFromDesktop(TRandom& random)

@@ -18,6 +18,7 @@
 #include "gif/GIFImage.h"
 #include "gif/SubImage.h"
 #include "io/AviExport.h"
+#include "platform/SettingsKeys.h"
 #include "windows/MainWindowSupport.h"
 
 namespace fl {
@@ -134,6 +135,7 @@ void FileOpeningTest::corpusAnimationSurvivesADraggedMoveAndItsUndo()
 void FileOpeningTest::threeDroppedFilesOpenInDropOrder()
 {
     TMainWindowRig rig;
+    WriteIntegerSetting(rig.settings, KeyPaletteDefaults, 1);
     TfrmMain& window = rig.Start();
     const std::string gif = rig.File("dropped.gif");
     test::WriteAnimation(gif, 3, 16, 12);
@@ -149,7 +151,8 @@ void FileOpeningTest::threeDroppedFilesOpenInDropOrder()
     }
 
     QMimeData data;
-    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(gif)), QUrl::fromLocalFile(QString::fromStdString(bmp)),
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(gif)),
+                  QUrl::fromLocalFile(QString::fromStdString(bmp)),
                   QUrl::fromLocalFile(QString::fromStdString(avi))});
     DropOnto(window, data, window.rect().center());
     // The files open once the drop is over.
@@ -187,7 +190,8 @@ void FileOpeningTest::filesTheEditorCannotUseAreRefused()
         QFile file(QString::fromStdString(hollow));
         QVERIFY(file.open(QIODevice::WriteOnly));
         // A header, a screen and the trailer: nothing to show.
-        file.write(QByteArray::fromHex("4749463839610400040000000000" "3b"));
+        file.write(QByteArray::fromHex("4749463839610400040000000000"
+                                       "3b"));
     }
     window.AddRecentFile(hollow);
 
@@ -230,6 +234,8 @@ void FileOpeningTest::pasteFollowsTheClipboard()
 void FileOpeningTest::aDocumentsShownFrameDropsOntoACard()
 {
     TMainWindowRig rig;
+    // The palette rules are remembered: no question for the dropped frame.
+    WriteIntegerSetting(rig.settings, KeyPaletteDefaults, 1);
     TfrmMain& window = rig.Start();
     const std::string source = rig.File("source.gif");
     const std::string target = rig.File("target.gif");
@@ -237,7 +243,8 @@ void FileOpeningTest::aDocumentsShownFrameDropsOntoACard()
     test::WriteAnimation(target, 3, 16, 12);
     window.OpenFileByType(source);
     rig.Settle();
-    TMDIChild* sourceView = qobject_cast<TMDIChild*>(window.SubWindowOf(*window.Context().ActiveDocument())->widget());
+    TMDIChild* sourceView =
+        qobject_cast<TMDIChild*>(window.SubWindowOf(*window.Context().ActiveDocument())->widget());
     window.Context().ShowFrame(1);
     const uint32_t shownColor = sourceView->ViewBitmap().PixelColor(0, 0);
     const std::unique_ptr<QMimeData> drag = sourceView->CreateDragData();
