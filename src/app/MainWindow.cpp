@@ -318,8 +318,13 @@ void TfrmMain::DocumentAdded(TDocument& document)
         QMetaObject::invokeMethod(
             this,
             [this, targetDocument] {
-                if (context_->IsOpen(targetDocument) && context_->ActiveDocument() != targetDocument)
+                if (!context_->IsOpen(targetDocument) || context_->ActiveDocument() == targetDocument)
+                    return;
+                try {
                     context_->DropFrameOnDocument(*targetDocument);
+                } catch (const std::exception& error) {
+                    ShowErrorMessage(services_.Messages, error.what());
+                }
             },
             Qt::QueuedConnection);
     };

@@ -331,10 +331,17 @@ bool TEditorContext::DropFrameOnDocument(TDocument& target)
     if (!active_ || selected < 0 || selected >= animation_.Frames.Count() ||
         animation_.Frames[selected]->IsEmpty())
         return false;
-    const TBitmap* shown = animation_.Frames[selected]->RenderBitmap();
-    if (!shown)
+    TBitmap picture;
+    try {
+        // A frame that cannot be drawn (no colors to draw it with) says why.
+        const TBitmap* shown = animation_.Frames[selected]->RenderBitmap();
+        if (!shown)
+            return false;
+        picture = *shown;
+    } catch (const std::exception& error) {
+        ShowErrorMessage(messages_, error.what());
         return false;
-    const TBitmap picture(*shown);
+    }
     ActivateDocument(target);
     if (!IsOpen(&target) || active_ != &target)
         return false;
