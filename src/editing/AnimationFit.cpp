@@ -54,8 +54,9 @@ void CropFramesToAnimation(TGIFImage& image, const TBitmap& newSize)
         if (!stopped)
             image.StopAllPlayers();
         stopped = true;
-        const int keptWidth = std::max(0, width - frame.Left());
-        const int keptHeight = std::max(0, height - frame.Top());
+        // A frame cut on one side only keeps its own size on the other.
+        const int keptWidth = std::clamp(width - frame.Left(), 0, frame.Width());
+        const int keptHeight = std::clamp(height - frame.Top(), 0, frame.Height());
         if (keptWidth == 0 || keptHeight == 0 || frame.IsEmpty()) {
             frame.FreePixels();
             frame.SetGeometry(0, 0, 0, 0);

@@ -116,6 +116,22 @@ TEST(FitImage, ResizingTheAnimationCropsFramesThatNoLongerFit)
     EXPECT_EQ(across.Width(), 3);
 }
 
+TEST(FitImage, AFrameCutOnOneSideKeepsItsOtherSide)
+{
+    // A wide, short picture: the frame loses rows only, and its width is its
+    // own, not what the picture would leave room for.
+    auto image = MakeAnimation(8, 6, 0);
+    TGIFSubImage& frame = AppendFrame(*image, 1, 0, 4, 6);
+    for (int i = 0; i < 24; ++i)
+        frame.Pixels()[i] = static_cast<uint8_t>(i);
+    TBitmap wide = Gradient(20, 2);
+    FitImageToAnimation(*image, wide, TFitMode::ResizeAnimation);
+    ASSERT_EQ(frame.Width(), 4);
+    ASSERT_EQ(frame.Height(), 2);
+    for (int i = 0; i < 8; ++i)
+        EXPECT_EQ(frame.Pixels()[i], i);
+}
+
 TEST(FitImage, CroppingTheImageToTheAnimation)
 {
     auto image = MakeAnimation(6, 5, 1);
