@@ -98,6 +98,8 @@ public:
     void FileImportAvi();
     // Add Frame: image files chosen in the open dialog become frames.
     void FrameAdd();
+    // The previewing open dialog over the image types; none when cancelled.
+    std::vector<std::string> ChooseImageFiles();
     // Answers false when a document refused to close.
     bool FileCloseAll();
     // Where Save writes a document of the sample folder: the "working"

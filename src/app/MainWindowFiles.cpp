@@ -127,7 +127,7 @@ bool TfrmMain::NoDocumentToSave()
     return true;
 }
 
-void TfrmMain::FileOpen()
+std::vector<std::string> TfrmMain::ChooseImageFiles()
 {
     HideStartupLogo();
     TFileDialogRequest request;
@@ -137,26 +137,25 @@ void TfrmMain::FileOpen()
     request.MultiSelect = true;
     request.Preview = true;
     const TFileDialogAnswer answer = services_.Dialogs.Run(request);
-    if (!answer.Accepted || answer.Files.empty())
+    return answer.Accepted ? answer.Files : std::vector<std::string>();
+}
+
+void TfrmMain::FileOpen()
+{
+    const std::vector<std::string> files = ChooseImageFiles();
+    if (files.empty())
         return;
-    for (const std::string& file : answer.Files)
+    for (const std::string& file : files)
         OpenFileByType(file);
-    context_->Values().InitialDir = fs::path(answer.Files.front()).parent_path().string();
+    context_->Values().InitialDir = fs::path(files.front()).parent_path().string();
 }
 
 void TfrmMain::FrameAdd()
 {
-    HideStartupLogo();
-    TFileDialogRequest request;
-    request.Kind = TFileDialogKind::Open;
-    request.Filter = OpenDialogFilter;
-    request.InitialDir = context_->Values().InitialDir;
-    request.MultiSelect = true;
-    request.Preview = true;
-    const TFileDialogAnswer answer = services_.Dialogs.Run(request);
-    if (!answer.Accepted || answer.Files.empty())
+    const std::vector<std::string> files = ChooseImageFiles();
+    if (files.empty())
         return;
-    const std::string folder = context_->AddFrameFiles(answer.Files);
+    const std::string folder = context_->AddFrameFiles(files);
     if (!folder.empty())
         context_->Values().InitialDir = folder;
 }
