@@ -116,24 +116,29 @@ public:
     {
         picture_ = std::move(picture);
         setFixedSize(picture_.width() + 2, picture_.height() + 2);
-        update();
+        SelectionChanged();
     }
     const QImage& Picture() const { return picture_; }
+    // The shown picture is made once per selected color, not on every paint.
+    void SelectionChanged()
+    {
+        shown_ = picture_;
+        const QRgb selected = ColorFromValue(dialog_.selectedColor_).rgb() & 0xFFFFFF;
+        const QRgb background = palette().window().color().rgb();
+        for (int y = 0; y < shown_.height(); ++y) {
+            auto* row = reinterpret_cast<QRgb*>(shown_.scanLine(y));
+            for (int x = 0; x < shown_.width(); ++x)
+                if ((row[x] & 0xFFFFFF) == selected)
+                    row[x] = background;
+        }
+        update();
+    }
 
 protected:
     void paintEvent(QPaintEvent*) override
     {
         QPainter painter(this);
-        QImage shown = picture_;
-        const QRgb selected = ColorFromValue(dialog_.selectedColor_).rgb();
-        const QRgb background = palette().window().color().rgb();
-        for (int y = 0; y < shown.height(); ++y) {
-            auto* row = reinterpret_cast<QRgb*>(shown.scanLine(y));
-            for (int x = 0; x < shown.width(); ++x)
-                if ((row[x] & 0xFFFFFF) == (selected & 0xFFFFFF))
-                    row[x] = background;
-        }
-        painter.drawImage(1, 1, shown);
+        painter.drawImage(1, 1, shown_);
         painter.setPen(Qt::black);
         painter.drawRect(rect().adjusted(0, 0, -1, -1));
     }
@@ -148,6 +153,7 @@ protected:
 private:
     TfrmPalette& dialog_;
     QImage picture_;
+    QImage shown_;
 };
 
 int TfrmPalette::HitTest(int x, int y, int count)
@@ -346,7 +352,7 @@ void TfrmPalette::Select(int index)
     selectedColor_ = colors_->ColorAt(index);
     ShowColorInFields(selectedColor_);
     MovePicker();
-    pbImage_->update();
+    pbImage_->SelectionChanged();
 }
 
 void TfrmPalette::MovePicker()
@@ -362,6 +368,11 @@ void TfrmPalette::ShowColorInFields(TColor color)
     txtRed_->SetNumber(RedOf(color));
     txtGreen_->SetNumber(GreenOf(color));
     txtBlue_->SetNumber(BlueOf(color));
+    ShowPreviewColor(color);
+}
+
+void TfrmPalette::ShowPreviewColor(TColor color)
+{
     QPalette swatch = shpPreview_->palette();
     swatch.setColor(QPalette::Window, ColorFromValue(color));
     shpPreview_->setPalette(swatch);
@@ -393,7 +404,7 @@ void TfrmPalette::ClickPreview(int x, int y)
         MovePicker();
     }
     ShowColorInFields(color);
-    pbImage_->update();
+    pbImage_->SelectionChanged();
     UpdateButtons();
 }
 
@@ -427,9 +438,7 @@ void TfrmPalette::FieldLeft(TNumberEdit& field)
 void TfrmPalette::ApplyFields()
 {
     const TColor color = FieldColor();
-    QPalette swatch = shpPreview_->palette();
-    swatch.setColor(QPalette::Window, ColorFromValue(color));
-    shpPreview_->setPalette(swatch);
+    ShowPreviewColor(color);
     modified_ = true;
     for (TNumberEdit* edit : {txtRed_, txtGreen_, txtBlue_})
         edit->SetNumber(edit->Number());
@@ -437,7 +446,7 @@ void TfrmPalette::ApplyFields()
         colors_->SetColorAt(selected_, color);
         selectedColor_ = color;
         pbPalette_->update();
-        pbImage_->update();
+        pbImage_->SelectionChanged();
     }
     if (mode_ == pmColorValue)
         selectedColor_ = color;

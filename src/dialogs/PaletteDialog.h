@@ -78,6 +78,8 @@ private:
     void LoadFrame();
     void Select(int index);
     void ShowColorInFields(TColor color);
+    // shpPreview shows the color.
+    void ShowPreviewColor(TColor color);
     // A field was left: checks the text, and applies a changed value.
     void FieldLeft(TNumberEdit& field);
     // The fields' color becomes the preview's and the selected entry's.
