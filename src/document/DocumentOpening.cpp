@@ -16,6 +16,7 @@
 #include "document/RecordedActions.h"
 #include "document/WorkingCopyRecords.h"
 #include "editing/ActiveFrames.h"
+#include "editing/AnimationFit.h"
 #include "editing/AnimationFiles.h"
 #include "editing/FileTypes.h"
 #include "editing/FrameSettings.h"
@@ -28,15 +29,6 @@
 namespace fl {
 
 namespace {
-
-// Frames without pixels go behind the others, in their order, so that list
-// item i stays frame i of the animation.
-void MoveEmptyFramesToEnd(TGIFImage& animation)
-{
-    for (int i = animation.Frames.Count() - 1; i >= 0; --i)
-        if (animation.Frames[i]->IsEmpty() && i != animation.Frames.Count() - 1)
-            animation.Frames.Move(i, animation.Frames.Count() - 1);
-}
 
 // The progress handler of the active animation is off while a file becomes
 // a document: its renderings would report each frame on their own.

@@ -90,6 +90,15 @@ bool TEditorContext::InsertBitmapAsFrame(const TBitmap& bitmap, int index, const
         TBitmap fitted(bitmap);
         if (choice != TTrimChoice::Fits)
             FitImageToAnimation(animation_, fitted, whole ? TFitMode::ResizeAnimation : TFitMode::CropImage);
+        if (whole) {
+            // Frames cut away entirely go behind the others, and the chosen
+            // place moves with the frames that went from before it.
+            const int before = index;
+            for (int i = 0; i < before; ++i)
+                if (animation_.Frames[i]->IsEmpty())
+                    --index;
+            MoveEmptyFramesToEnd(animation_);
+        }
         MakeFrame(fitted, index, optimize);
     } catch (const std::exception& error) {
         if (whole && document->History().Count() > 0 && document->History().LastName() == undoName)

@@ -97,4 +97,18 @@ void FitImageToAnimation(TGIFImage& image, TBitmap& bitmap, TFitMode mode)
     }
 }
 
+void MoveEmptyFramesToEnd(TGIFImage& image)
+{
+    const int last = image.Frames.Count() - 1;
+    int unsorted = image.Frames.Count();
+    for (int i = 0; i < unsorted;) {
+        if (image.Frames[i]->IsEmpty()) {
+            image.Frames.Move(i, last);
+            --unsorted;
+        } else {
+            ++i;
+        }
+    }
+}
+
 } // namespace fl

@@ -30,4 +30,8 @@ void CropFramesToAnimation(TGIFImage& image, const TBitmap& newSize);
 // in CropImage mode, leaves both unchanged.
 void FitImageToAnimation(TGIFImage& image, TBitmap& bitmap, TFitMode mode);
 
+// Frames without pixels go behind the others, each group in its order, so
+// that frame list item i stays frame i of the animation.
+void MoveEmptyFramesToEnd(TGIFImage& image);
+
 } // namespace fl

@@ -111,6 +111,34 @@ TEST_F(AddFramesTest, ALargerPictureIsTrimmedOrGrowsTheAnimation)
     EXPECT_EQ(context.Animation().Width(), 400);
 }
 
+TEST_F(AddFramesTest, FramesCutAwayByGrowingGoBehindTheOthers)
+{
+    // Frame 0 lies in the bottom rows, which a wide but short picture cuts off.
+    auto image = test::MakeAnimation(10, 10, 3);
+    image->Frames[0]->SetGeometry(0, 8, 10, 2);
+    image->SaveToFile(folder.File("low.gif"));
+    TDocument& document = Open(folder.File("low.gif"));
+    context.Frames().Select(2);
+    TGIFSubImage* third = context.Animation().Frames[2];
+
+    windows.trimAnswer = 0;
+    windows.insertPosition = 2;
+    context.AddFrameFiles({WritePicture("wide.bmp", 30, 5, 77)});
+
+    TGIFImage& grown = context.Animation();
+    ASSERT_EQ(grown.Frames.Count(), 4);
+    EXPECT_TRUE(grown.Frames[3]->IsEmpty());
+    EXPECT_EQ(context.Frames().Count(), 3);
+    // "Before the third frame" still means before it.
+    EXPECT_EQ(grown.Frames[2], third);
+    EXPECT_EQ(PixelColor(1, 0, 0), MakeColor(77, 0, 0));
+
+    document.Undo();
+    ASSERT_EQ(FrameCount(), 3);
+    EXPECT_EQ(context.Animation().Frames[0]->Top(), 8);
+    EXPECT_EQ(context.Animation().Frames[0]->Height(), 2);
+}
+
 TEST_F(AddFramesTest, ACancelledQuestionAddsNothing)
 {
     TDocument& document = Open(WriteAnimation("two.gif", 2));
