@@ -18,12 +18,15 @@
 #include <cstdlib>
 #include <exception>
 #include <functional>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "app/AppIcons.h"
 #include "app/BitmapImage.h"
 #include "app/ColorComboBox.h"
 #include "app/FLListBox.h"
+#include "app/ThumbnailDrag.h"
 #include "document/Document.h"
 #include "document/EditorContext.h"
 #include "gif/GIFImage.h"
@@ -273,40 +276,48 @@ TMDIChild::~TMDIChild() = default;
 
 namespace {
 
-// A card of the frame list, or the shown frame of a document other than
-// this one.
-bool IsFrameDrag(const TMDIChild& target, const QMimeData& mime)
+// A card of the frame list, the shown frame of a document other than this
+// one, or a thumbnail.
+bool IsAcceptedDrag(const TMDIChild& target, const QMimeData& mime)
 {
     return mime.hasFormat(QString::fromLatin1(TFLListBox::ItemMimeType)) ||
-           (mime.hasFormat(QString::fromLatin1(TMDIChild::ViewMimeType)) && !target.IsDragOf(mime));
+           (mime.hasFormat(QString::fromLatin1(TMDIChild::ViewMimeType)) && !target.IsDragOf(mime)) ||
+           ThumbnailDragFile(mime).has_value();
 }
 
 } // namespace
 
 void TMDIChild::dragEnterEvent(QDragEnterEvent* event)
 {
-    if (IsFrameDrag(*this, *event->mimeData()))
-        event->acceptProposedAction();
-    else
-        event->ignore();
+    dragMoveEvent(event);
 }
 
 void TMDIChild::dragMoveEvent(QDragMoveEvent* event)
 {
-    if (IsFrameDrag(*this, *event->mimeData()))
-        event->acceptProposedAction();
-    else
+    if (!IsAcceptedDrag(*this, *event->mimeData())) {
         event->ignore();
+        return;
+    }
+    // A thumbnail over a document is no longer over the empty workspace.
+    context_.ThumbnailDrag = false;
+    event->acceptProposedAction();
 }
 
 void TMDIChild::dropEvent(QDropEvent* event)
 {
-    if (!IsFrameDrag(*this, *event->mimeData()) || !OnFrameDropped) {
+    const QMimeData& mime = *event->mimeData();
+    if (!IsAcceptedDrag(*this, mime)) {
         event->ignore();
         return;
     }
     event->acceptProposedAction();
-    OnFrameDropped(*this);
+    context_.ThumbnailDrag = false;
+    if (const std::optional<std::string> file = ThumbnailDragFile(mime)) {
+        if (OnThumbnailDropped)
+            OnThumbnailDropped(*this, *file);
+    } else if (OnFrameDropped) {
+        OnFrameDropped(*this);
+    }
 }
 
 std::unique_ptr<QMimeData> TMDIChild::CreateDragData() const

@@ -68,6 +68,8 @@ public:
 
     // A frame-list card or another document's shown frame dropped here.
     std::function<void(TMDIChild& target)> OnFrameDropped;
+    // A thumbnail of the thumbnail browser dropped here, with its file.
+    std::function<void(TMDIChild& target, const std::string& path)> OnThumbnailDropped;
     // Places the screen in the middle of the scroll box (at the margin on an
     // axis where it does not fit) and scrolls back to the origin.
     void CenterFrame();

@@ -328,6 +328,20 @@ void TfrmMain::DocumentAdded(TDocument& document)
             },
             Qt::QueuedConnection);
     };
+    child->OnThumbnailDropped = [this](TMDIChild& target, const std::string& path) {
+        TDocument* targetDocument = &target.Document();
+        QMetaObject::invokeMethod(
+            this,
+            [this, targetDocument, path] {
+                if (!context_->IsOpen(targetDocument))
+                    return;
+                HideStartupLogo();
+                if (context_->ActiveDocument() != targetDocument)
+                    context_->ActivateDocument(*targetDocument);
+                context_->AddFrameFromFile(path);
+            },
+            Qt::QueuedConnection);
+    };
     auto* window = mdiArea_->addSubWindow(child);
     window->setAttribute(Qt::WA_DeleteOnClose, false);
     window->setWindowTitle(QString::fromStdString(document.FileName()));

@@ -22,6 +22,7 @@ class QDialog;
 class QMimeData;
 class QDragEnterEvent;
 class QDragMoveEvent;
+class QDragLeaveEvent;
 class QDropEvent;
 class QActionGroup;
 class QFrame;
@@ -172,6 +173,9 @@ public:
     // The document window whose shown frame the drag carries, if it is
     // still open.
     TMDIChild* ViewDragSource(const QMimeData& mime) const;
+    // Whether a point of the main window lies on the workspace, where
+    // documents and the start-up logo are shown.
+    bool IsOverWorkspace(const QPoint& position) const;
     TDocument* DocumentOf(const QMdiSubWindow* window) const;
 
     // TEditorWindows.
@@ -198,9 +202,11 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
-    // Files dropped from the desktop open as their types ask, in drop order.
+    // Files dropped from the desktop open as their types ask, in drop order;
+    // a thumbnail dropped on the workspace starts a new animation.
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
+    void dragLeaveEvent(QDragLeaveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
 private:
@@ -216,6 +222,9 @@ private:
     QAction* AddAction(QMenu* menu, const QString& name, const QString& caption,
                        const QString& shortcut = {});
 
+    // Adds a dropped thumbnail's file once the drag is over; onWorkspace
+    // says it was dropped on the empty workspace.
+    void QueueThumbnailAdd(const std::string& path, bool onWorkspace);
     void RefreshActions();
     void RefreshStatusText();
     void RefreshFrameList();

@@ -10,12 +10,14 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
+#include <optional>
 #include <random>
 #include <system_error>
 
 #include "app/DocumentTabs.h"
 #include "app/MDIChild.h"
 #include "app/MainWindow.h"
+#include "app/ThumbnailDrag.h"
 #include "document/Document.h"
 #include "document/EditorContext.h"
 #include "platform/FileDialogService.h"
@@ -58,23 +60,48 @@ std::vector<std::string> DroppedFiles(const QMimeData& data)
 
 void TfrmMain::dragEnterEvent(QDragEnterEvent* event)
 {
-    if (!DroppedFiles(*event->mimeData()).empty())
-        event->acceptProposedAction();
-    else
-        QMainWindow::dragEnterEvent(event);
+    dragMoveEvent(event);
 }
 
 void TfrmMain::dragMoveEvent(QDragMoveEvent* event)
 {
-    if (!DroppedFiles(*event->mimeData()).empty())
+    const QMimeData& mime = *event->mimeData();
+    if (ThumbnailDragFile(mime)) {
+        // A thumbnail is taken by the empty workspace only (the start-up
+        // logo lies on it); there it starts a new animation.
+        context_->ThumbnailDrag = IsOverWorkspace(event->position().toPoint());
+        if (context_->ThumbnailDrag)
+            event->acceptProposedAction();
+        else
+            event->ignore();
+    } else if (!DroppedFiles(mime).empty()) {
         event->acceptProposedAction();
-    else
+    } else {
         QMainWindow::dragMoveEvent(event);
+    }
+}
+
+void TfrmMain::dragLeaveEvent(QDragLeaveEvent* event)
+{
+    context_->ThumbnailDrag = false;
+    QMainWindow::dragLeaveEvent(event);
 }
 
 void TfrmMain::dropEvent(QDropEvent* event)
 {
-    const std::vector<std::string> files = DroppedFiles(*event->mimeData());
+    const QMimeData& mime = *event->mimeData();
+    if (const std::optional<std::string> thumbnail = ThumbnailDragFile(mime)) {
+        const bool onWorkspace = IsOverWorkspace(event->position().toPoint());
+        context_->ThumbnailDrag = false;
+        if (!onWorkspace) {
+            event->ignore();
+            return;
+        }
+        event->acceptProposedAction();
+        QueueThumbnailAdd(*thumbnail, true);
+        return;
+    }
+    const std::vector<std::string> files = DroppedFiles(mime);
     if (files.empty()) {
         QMainWindow::dropEvent(event);
         return;
@@ -87,6 +114,25 @@ void TfrmMain::dropEvent(QDropEvent* event)
         [this, files] {
             for (const std::string& file : files)
                 OpenFileByType(file);
+        },
+        Qt::QueuedConnection);
+}
+
+bool TfrmMain::IsOverWorkspace(const QPoint& position) const
+{
+    return mdiArea_->geometry().contains(mdiArea_->parentWidget()->mapFrom(this, position));
+}
+
+void TfrmMain::QueueThumbnailAdd(const std::string& path, bool onWorkspace)
+{
+    // Like files from the desktop, the thumbnail is added once the drag is
+    // over; the flag tells the adding code where it was dropped.
+    QMetaObject::invokeMethod(
+        this,
+        [this, path, onWorkspace] {
+            HideStartupLogo();
+            context_->ThumbnailDrag = onWorkspace;
+            context_->AddThumbnailFile(path);
         },
         Qt::QueuedConnection);
 }

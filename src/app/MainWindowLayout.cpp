@@ -19,6 +19,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <optional>
+#include <string>
 
 #include "app/AppIcons.h"
 #include "app/DocumentTabs.h"
@@ -27,6 +29,7 @@
 #include "app/MDIChild.h"
 #include "app/MainStatusBar.h"
 #include "app/MainWindow.h"
+#include "app/ThumbnailDrag.h"
 #include "document/Document.h"
 #include "document/EditorContext.h"
 
@@ -190,12 +193,19 @@ void TfrmMain::CreateFramePanel()
                 document->MoveFrame(from, to);
         },
         Qt::QueuedConnection);
-    // A document's shown frame dropped on a card is inserted there.
+    // A document's shown frame dropped on a card is inserted there; a
+    // thumbnail is taken anywhere on the list.
     lbFrames_->AcceptsForeignDrag = [this](const QMimeData& mime, int index) {
+        if (ThumbnailDragFile(mime)) {
+            context_->ThumbnailDrag = false;
+            return true;
+        }
         return index >= 0 && ViewDragSource(mime) != nullptr;
     };
     lbFrames_->OnForeignDrop = [this](const QMimeData& mime, int index) {
-        if (const TMDIChild* source = ViewDragSource(mime); source && index >= 0) {
+        if (const std::optional<std::string> thumbnail = ThumbnailDragFile(mime)) {
+            QueueThumbnailAdd(*thumbnail, false);
+        } else if (const TMDIChild* source = ViewDragSource(mime); source && index >= 0) {
             // Queued like the moves; the picture is copied now, while the
             // source surely shows it.
             const TBitmap picture = source->ViewBitmap();

@@ -303,6 +303,18 @@ std::string TEditorContext::AddFrameFiles(const std::vector<std::string>& files)
     return folder;
 }
 
+bool TEditorContext::AddThumbnailFile(const std::string& path)
+{
+    struct TClearFlag {
+        bool& flag;
+        ~TClearFlag() { flag = false; }
+    } clear{ThumbnailDrag};
+    const int type = FileTypeIndex(path);
+    if (!active_ && type == 0)
+        return OpenAnimationFile(path);
+    return AddImageFile(path, type);
+}
+
 bool TEditorContext::AddFrameFromFile(const std::string& path)
 {
     windows_.StopPreview();

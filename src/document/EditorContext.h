@@ -142,6 +142,10 @@ public:
     // dropped there starts a new animation, and a GIF opens as a new
     // document, without asking.
     bool ThumbnailDrag = false;
+    // A thumbnail dropped on the workspace or the frame list: added as
+    // AddImageFile adds it, or, without a document, a GIF is opened. Clears
+    // ThumbnailDrag whatever happens. False when nothing was added.
+    bool AddThumbnailFile(const std::string& path);
     // A new frame made from the bitmap at the index, with the program's
     // defaults (delay, loop, and the creator comment for a first frame),
     // after the palette question for an image of 8 or more bits. Answers

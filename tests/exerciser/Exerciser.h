@@ -116,6 +116,7 @@ private:
     void DragViewToCard(TRandom& random);
     void DragFrameToOtherView(TRandom& random);
     void DropFromDesktop(TRandom& random);
+    void DragThumbnail(TRandom& random);
     void ClickTab(TRandom& random);
     void TabPopup(TRandom& random);
     void DocumentWindowState(TRandom& random);

@@ -102,6 +102,7 @@ void TExerciser::CheckDocumentsAndTabs()
            std::to_string(window.Tabs()->count()) + " tabs for " + std::to_string(documents) + " documents");
     Expect(window.findChild<QWidget*>("pnlMDITab")->isVisibleTo(&window) == (documents > 0),
            "the tab strip does not follow whether documents are open");
+    Expect(!context.ThumbnailDrag, "the thumbnail-drag flag outlived the drag");
     TDocument* active = context.ActiveDocument();
     if (documents == 0) {
         Expect(!active, "an active document without documents");

@@ -28,6 +28,7 @@
 #include "app/FLListBox.h"
 #include "app/MDIChild.h"
 #include "app/MainWindow.h"
+#include "app/ThumbnailDrag.h"
 #include "document/Document.h"
 #include "document/EditorContext.h"
 #include "document/WorkingCopyRecords.h"
@@ -103,6 +104,7 @@ const std::vector<TExerciser::TStep>& TExerciser::Steps()
         {"drag the view onto a card", 2, &TExerciser::DragViewToCard},
         {"drag a frame onto another view", 2, &TExerciser::DragFrameToOtherView},
         {"drop from the desktop", 2, &TExerciser::DropFromDesktop},
+        {"drag a thumbnail", 2, &TExerciser::DragThumbnail},
         {"click a tab", 6, &TExerciser::ClickTab},
         {"tab popup", 3, &TExerciser::TabPopup},
         {"document window", 7, &TExerciser::DocumentWindowState},
@@ -331,6 +333,39 @@ void TExerciser::DropFromDesktop(TRandom& random)
     QMimeData data;
     data.setUrls(urls);
     DropOn(Window(), data, QPoint(Window().width() / 2, Window().height() / 2), Qt::CopyAction);
+}
+
+void TExerciser::DragThumbnail(TRandom& random)
+{
+    const std::string& file =
+        dialogs_.OpenPool[static_cast<size_t>(Pick(random, static_cast<int>(dialogs_.OpenPool.size())))];
+    const std::unique_ptr<QMimeData> data = MakeThumbnailDragData(file);
+    const std::string name = file.substr(file.find_last_of('/') + 1);
+    TfrmMain& window = Window();
+    switch (Pick(random, 3)) {
+    case 0: {
+        QMdiArea& area = *window.MdiArea();
+        Note("  " + name + " onto the workspace");
+        DropOn(window, *data, area.mapTo(&window, QPoint(area.width() - 3, area.height() - 3)), Qt::CopyAction);
+        break;
+    }
+    case 1: {
+        auto& list = Find<TFLListBox>(window, "lbFrames");
+        Note("  " + name + " onto the frame list");
+        DropOn(*list.viewport(), *data, QPoint(5, 5), Qt::CopyAction);
+        break;
+    }
+    default: {
+        const QList<QMdiSubWindow*> views = window.MdiArea()->subWindowList();
+        const int choice = PickOf(random, static_cast<int>(views.size()));
+        auto* view = choice >= 0 ? qobject_cast<TMDIChild*>(views[choice]->widget()) : nullptr;
+        if (!view || !view->isVisible())
+            return;
+        Note("  " + name + " onto " + view->Document().ShortName());
+        DropOn(*view, *data, QPoint(view->width() / 2, view->height() / 2), Qt::CopyAction);
+        break;
+    }
+    }
 }
 
 void TExerciser::ClickTab(TRandom& random)
