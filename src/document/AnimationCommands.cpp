@@ -12,9 +12,11 @@
 #include "document/Document.h"
 #include "document/EditorContext.h"
 #include "document/RecordedActions.h"
+#include "document/WholeAnimationEdit.h"
 #include "editing/AnimationFacts.h"
 #include "editing/LoopCount.h"
 #include "editing/NormalizeExtensions.h"
+#include "editing/PaletteEntries.h"
 #include "editing/TextRoutines.h"
 #include "gif/Extensions.h"
 #include "gif/GIFImage.h"
@@ -25,76 +27,6 @@
 namespace fl {
 
 namespace {
-
-// After an edit of the whole animation: the edit is kept, every thumbnail
-// drawn again and the selected frame shown.
-void FinishWholeAnimationEdit(TEditorContext& context, TDocument& document)
-{
-    const int selected = context.Frames().Selected();
-    document.MarkModified(true);
-    for (int i = 0; i < context.Animation().Frames.Count(); ++i)
-        context.Animation().Frames[i]->ReleaseRendering();
-    context.FillFrameList();
-    context.ShowFrame(std::clamp(selected, 0, std::max(context.Frames().Count() - 1, 0)));
-    document.RefreshUndoState();
-}
-
-// Records the undo step, then makes the change. A change that fails half
-// way (a warning the user aborted, memory running out) is undone at once, so
-// the animation is never left half changed, and the error goes on.
-template <typename Change>
-void RecordAndChange(TEditorContext& context, TDocument& document, TCommandKind kind, TActionType action,
-                     int frameIndex, const char* name, Change&& change)
-{
-    document.AddCommand(kind, action, 0, 0, frameIndex, name);
-    try {
-        change();
-    } catch (...) {
-        if (document.History().Count() > 0 && document.History().LastName() == name)
-            document.Undo();
-        throw;
-    }
-    FinishWholeAnimationEdit(context, document);
-}
-
-int ColorDistance(TColor a, TColor b)
-{
-    const int red = RedOf(a) - RedOf(b);
-    const int green = GreenOf(a) - GreenOf(b);
-    const int blue = BlueOf(a) - BlueOf(b);
-    return red * red + green * green + blue * blue;
-}
-
-// For each entry of `from`, the entry of `to` with the same or the nearest
-// color.
-TColorRemapTable NearestEntries(TGIFColorMap& from, TGIFColorMap& to)
-{
-    TColorRemapTable table{};
-    for (size_t i = 0; i < table.size(); ++i)
-        table[i] = static_cast<uint8_t>(i);
-    for (int i = 0; i < from.Count(); ++i) {
-        int best = 0;
-        int bestDistance = INT_MAX;
-        for (int j = 0; j < to.Count() && bestDistance > 0; ++j) {
-            const int distance = ColorDistance(from.ColorAt(i), to.ColorAt(j));
-            if (distance < bestDistance) {
-                best = j;
-                bestDistance = distance;
-            }
-        }
-        table[static_cast<size_t>(i)] = static_cast<uint8_t>(best);
-    }
-    return table;
-}
-
-void RemapFrame(TGIFSubImage& frame, const TColorRemapTable& table)
-{
-    if (uint8_t* pixels = frame.Pixels())
-        std::transform(pixels, pixels + frame.PixelBytes(), pixels,
-                       [&table](uint8_t pixel) { return table[pixel]; });
-    if (frame.ControlBlock)
-        frame.ControlBlock->SetTransparentIndex(table[frame.ControlBlock->TransparentIndex()]);
-}
 
 void ApplyTransparency(TGIFSubImage& frame, const TGlobalFrameChange& change)
 {
@@ -112,29 +44,6 @@ void ApplyTransparency(TGIFSubImage& frame, const TGlobalFrameChange& change)
         control.SetTransparentIndex(index);
     else if (colors.Count() < 256)
         control.SetTransparentRGB(change.TransparentColor);
-}
-
-void ApplyLocalPalette(TGIFImage& image, TGIFSubImage& frame, bool make)
-{
-    TGIFColorMap& global = image.GlobalColors();
-    const bool hasLocal = frame.LocalColors.Count() > 0;
-    if (make && !hasLocal && global.Count() > 0) {
-        // The frame's pixels index the global colors, so a copy of them
-        // shows it unchanged; sorting by use remaps pixels and the
-        // transparent index together.
-        frame.LocalColors.CopyFrom(global);
-        // Pixels may use the entries the global table is padded with when
-        // written (up to a power of two): the copy has them too.
-        while (frame.LocalColors.Count() < (1 << global.Depth()))
-            frame.LocalColors.Add(0);
-        frame.LocalColors.SortColorMapByUse();
-    } else if (!make && hasLocal && global.Count() > 0) {
-        // The pixels move to the global entries of their colors, so that
-        // the frame keeps its look as far as the global colors allow.
-        const TColorRemapTable table = NearestEntries(frame.LocalColors, global);
-        frame.LocalColors.Reset();
-        RemapFrame(frame, table);
-    }
 }
 
 uint16_t ScaledDelay(int delay, int speed)
@@ -164,8 +73,10 @@ void ApplyToFrame(TGIFImage& image, TGIFSubImage& frame, const TGlobalFrameChang
     if (change.Interlaced.Changed)
         frame.SetInterlaced(change.Interlaced.MakeCaption ? change.Interlaced.Checked
                                                           : !change.Interlaced.Checked);
-    if (change.LocalPalette.Changed)
-        ApplyLocalPalette(image, frame, change.LocalPalette.MakeCaption);
+    if (change.LocalPalette.Changed && change.LocalPalette.MakeCaption)
+        GiveLocalPalette(image, frame);
+    else if (change.LocalPalette.Changed)
+        DropLocalPalette(image, frame);
     if (change.Disposal >= 0 && change.Disposal <= 3)
         frame.ControlBlock->SetDisposal(change.Disposal);
 }

@@ -1,13 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Whether a palette entry may be deleted without changing what a frame
-// shows; the global palette editor and the frame inspector's local palette
-// both ask.
+// Palette entries of the global and local tables: whether one may be
+// deleted without changing what a frame shows (the global palette editor
+// and the frame inspector's local palette both ask), and frames moved
+// between the tables.
 #pragma once
+
+#include "gif/ColorMap.h"
 
 namespace fl {
 
-class TGIFColorMap;
 class TGIFImage;
+class TGIFSubImage;
 
 // An entry whose color occurs elsewhere in the table may always go.
 // Otherwise, for a frame (frameIndex >= 0) the entry may go when none of
@@ -22,5 +25,20 @@ bool IsEntryRemovable(TGIFImage& image, TGIFColorMap& colors, int index, int fra
 // the global colors, for -1) use the index.
 bool HasTwinEntry(TGIFColorMap& colors, int index);
 bool PixelsUseEntry(TGIFImage& image, int index, int frameIndex);
+
+// For each entry of `from`, the entry of `to` with the same or the nearest
+// color; indices beyond `from` map to themselves.
+TColorRemapTable NearestEntries(TGIFColorMap& from, TGIFColorMap& to);
+// Gives the frame's pixels and transparent index their new entries.
+void RemapFrame(TGIFSubImage& frame, const TColorRemapTable& table);
+
+// Gives a frame drawn with the global colors a local table of them (sorted
+// by use, its pixels following), so that it looks the same. False, changing
+// nothing, when it has one already or there are no global colors.
+bool GiveLocalPalette(TGIFImage& image, TGIFSubImage& frame);
+// Takes the frame's local table away, its pixels moving to the nearest
+// global colors. False, changing nothing, when it has none or there are no
+// global colors to draw it with.
+bool DropLocalPalette(TGIFImage& image, TGIFSubImage& frame);
 
 } // namespace fl

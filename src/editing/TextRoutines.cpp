@@ -77,4 +77,15 @@ std::string FormatText(std::string_view pattern, std::initializer_list<std::stri
     return text;
 }
 
+std::string LimitedText(const std::string& text, size_t characters)
+{
+    size_t end = 0;
+    for (size_t counted = 0; end < text.size(); ++end) {
+        // A character starts at every byte that is not a continuation byte.
+        if ((static_cast<unsigned char>(text[end]) & 0xC0) != 0x80 && counted++ == characters)
+            break;
+    }
+    return text.substr(0, end);
+}
+
 } // namespace fl

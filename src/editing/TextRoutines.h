@@ -29,6 +29,10 @@ std::optional<int> ParseIntegerText(const std::string& text, bool fifteenBit);
 // and focuses it.
 bool ValidateIntegerEdit(TMessageService& messages, const std::string& text, bool fifteenBit);
 
+// The text cut after its first `characters` characters (UTF-8), never
+// inside one.
+std::string LimitedText(const std::string& text, size_t characters);
+
 // The program's message patterns with each "%s" replaced by the next
 // argument, in order; extra "%s" stay as they are, extra arguments are
 // ignored. Arguments are inserted literally, never read as patterns.
