@@ -142,7 +142,9 @@ void TDocument::MarkModified(bool flag)
         // A working copy that cannot be written keeps the document open and
         // its edits in the active animation; the next deactivation tries
         // again, and keeps them in memory if that fails too.
-        if (!workingCopy_.empty() && IsActive() && !context_.animation_.IsEmpty() && !WriteWorkingCopy())
+        // Within a frame batch the copy is written once, when it ends.
+        if (!workingCopy_.empty() && IsActive() && !context_.animation_.IsEmpty() && !context_.InFrameBatch() &&
+            !WriteWorkingCopy())
             workingCopyCount_ = -1;
         statusText_ = ModifiedText;
     } else {

@@ -128,10 +128,15 @@ TEditorContext::TTrimChoice TEditorContext::AskTrimFrame(const TBitmap& bitmap)
         return TTrimChoice::Fits;
     if (ReadIntegerSetting(settings_, KeyClipDefault) != 0)
         return ReadIntegerSetting(settings_, KeyClipFrame) != 0 ? TTrimChoice::Trim : TTrimChoice::Grow;
+    if (batch_.Depth > 0 && batch_.Trim)
+        return *batch_.Trim;
     const int answer = windows_.AskTrimFrame();
     if (answer < 0)
         return TTrimChoice::Cancelled;
-    return answer == 1 ? TTrimChoice::Trim : TTrimChoice::Grow;
+    const TTrimChoice choice = answer == 1 ? TTrimChoice::Trim : TTrimChoice::Grow;
+    if (batch_.Depth > 0)
+        batch_.Trim = choice;
+    return choice;
 }
 
 bool TEditorContext::AskPaletteRules(const TBitmap& bitmap, bool& optimize)
@@ -140,8 +145,11 @@ bool TEditorContext::AskPaletteRules(const TBitmap& bitmap, bool& optimize)
     if (BitsPerPixel(bitmap.PixelFormat()) < 8)
         return true;
     // The question is answered before the hourglass shows.
-    if (ReadIntegerSetting(settings_, KeyPaletteDefaults) == 0 && !windows_.AskPaletteSettings())
+    const bool answered = batch_.Depth > 0 && batch_.PaletteAsked;
+    if (ReadIntegerSetting(settings_, KeyPaletteDefaults) == 0 && !answered && !windows_.AskPaletteSettings())
         return false;
+    if (batch_.Depth > 0)
+        batch_.PaletteAsked = true;
     ApplyPaletteSettings(animation_, settings_);
     const int type = ReadIntegerSetting(settings_, KeyPaletteType);
     optimize = type == 0 || type == 1;
@@ -171,9 +179,36 @@ void TEditorContext::MakeFrame(const TBitmap& bitmap, int index, bool optimize)
     PrepareNewFrame(added, values_.DefaultLoopCount, values_.DefaultDelay);
     if (count == 0)
         AddFrameComment(added, CreatorComment);
-    if (optimize)
+    if (optimize && batch_.Depth > 0)
+        batch_.Optimize = true;
+    else if (optimize)
         OptimizeAnimationPalettes(animation_);
     animation_.SignalChange();
+}
+
+void TEditorContext::BeginFrameBatch()
+{
+    ++batch_.Depth;
+}
+
+void TEditorContext::EndFrameBatch()
+{
+    if (batch_.Depth == 0 || --batch_.Depth > 0)
+        return;
+    const bool optimize = batch_.Optimize;
+    batch_ = {};
+    // Runs from a destructor: what fails is said, not thrown.
+    try {
+        if (optimize && !animation_.IsEmpty()) {
+            TBusyCursor busy(messages_);
+            OptimizeAnimationPalettes(animation_);
+            animation_.SignalChange();
+        }
+        if (active_ && active_->Modified())
+            active_->MarkModified(true);
+    } catch (const std::exception& error) {
+        ShowErrorMessage(messages_, error.what());
+    }
 }
 
 void TEditorContext::ActiveDocumentChanged()

@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -58,6 +59,9 @@ public:
     int AskInsertPosition() override;
     bool InsertBitmapAsFrame(const TBitmap& bitmap, int index, const std::string& undoName) override;
     void ActiveDocumentChanged() override;
+    void BeginFrameBatch() override;
+    void EndFrameBatch() override;
+    bool InFrameBatch() const { return batch_.Depth > 0; }
 
     void SetImageReader(TImageFileReader* reader) { imageReader_ = reader; }
     // The system clipboard Paste reads; none means only the clipboard file.
@@ -255,6 +259,13 @@ private:
     unsigned publishedRevision_ = 0;
     std::string statusText_;
     int inspectorRow_ = 0;
+    // The answers and deferred work of a frame batch.
+    struct TFrameBatchState {
+        int Depth = 0;
+        std::optional<TTrimChoice> Trim;
+        bool PaletteAsked = false;
+        bool Optimize = false;
+    } batch_;
 
     std::vector<std::unique_ptr<TDocument>> documents_;
     TDocument* active_ = nullptr;

@@ -68,6 +68,24 @@ public:
     // Marks the active document changed and runs its deactivation, so that
     // menus and the inspector follow frames added from outside.
     virtual void ActiveDocumentChanged() = 0;
+    // Frames inserted one after another as one addition (a GIF's frames
+    // included): in between, the trim and palette questions are asked once,
+    // and the palettes are optimized and the document's working copy
+    // written once, at the end.
+    virtual void BeginFrameBatch() {}
+    virtual void EndFrameBatch() {}
+};
+
+// A frame batch for a scope.
+class TFrameBatch {
+public:
+    explicit TFrameBatch(TEditorHost& host) : host_(host) { host_.BeginFrameBatch(); }
+    ~TFrameBatch() { host_.EndFrameBatch(); }
+    TFrameBatch(const TFrameBatch&) = delete;
+    TFrameBatch& operator=(const TFrameBatch&) = delete;
+
+private:
+    TEditorHost& host_;
 };
 
 } // namespace fl

@@ -92,14 +92,17 @@ int AskDropAction(TEditorHost& host, const std::string& path, TGIFImage& dropped
         int position = host.AskInsertPosition();
         if (position < 0)
             return importFailed;
-        for (const auto& frame : dropped.Frames) {
-            if (frame->IsEmpty())
-                continue;
-            TBitmap bitmap;
-            frame->CopyToGraphic(bitmap);
-            if (!host.InsertBitmapAsFrame(bitmap, position, "Drag and Drop Image"))
-                return importFailed;
-            ++position;
+        {
+            TFrameBatch batch(host);
+            for (const auto& frame : dropped.Frames) {
+                if (frame->IsEmpty())
+                    continue;
+                TBitmap bitmap;
+                frame->CopyToGraphic(bitmap);
+                if (!host.InsertBitmapAsFrame(bitmap, position, "Drag and Drop Image"))
+                    return importFailed;
+                ++position;
+            }
         }
         host.ActiveDocumentChanged();
         return importFramesAdded;

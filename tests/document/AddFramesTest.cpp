@@ -139,6 +139,21 @@ TEST_F(AddFramesTest, FramesCutAwayByGrowingGoBehindTheOthers)
     EXPECT_EQ(context.Animation().Frames[0]->Height(), 2);
 }
 
+TEST_F(AddFramesTest, AGifsFramesAreIncludedAfterOneTrimAndOnePaletteQuestion)
+{
+    Open(WriteAnimation("small.gif", 2));
+    auto big = test::MakeAnimation(16, 12, 3);
+    big->SaveToFile(folder.File("big.gif"));
+    messages.QueueAnswer(mrYes);
+    windows.trimAnswer = 1;
+    context.AddFrameFiles({folder.File("big.gif")});
+    EXPECT_EQ(FrameCount(), 5);
+    EXPECT_EQ(windows.trimQuestions, 1);
+    EXPECT_EQ(windows.paletteQuestions, 1);
+    EXPECT_FALSE(context.InFrameBatch());
+    EXPECT_EQ(context.Animation().Frames[2]->Width(), 8);
+}
+
 TEST_F(AddFramesTest, ACancelledQuestionAddsNothing)
 {
     TDocument& document = Open(WriteAnimation("two.gif", 2));
