@@ -24,6 +24,7 @@
 #include "app/QtClipboard.h"
 #include "app/WarningsDialog.h"
 #include "app/WindowArrangement.h"
+#include "dialogs/FrameInspector.h"
 #include "dialogs/Prompts.h"
 #include "document/ActionStates.h"
 #include "document/Document.h"
@@ -56,6 +57,16 @@ TfrmMain::TfrmMain(const TAppServices& services, QWidget* parent) : QMainWindow(
     context_->SetAviImporter([](TGIFImage& image, const std::string& path) { ImportAvi(image, path); });
     clipboard_ = std::make_unique<TQtClipboard>();
     context_->SetClipboard(clipboard_.get());
+    // Frames moved, deleted or reordered in the list, or a document
+    // changed: the inspector shows the selected frame again once the edit
+    // is over.
+    inspectorRefresh_ = new QTimer(this);
+    inspectorRefresh_->setSingleShot(true);
+    inspectorRefresh_->setInterval(0);
+    connect(inspectorRefresh_, &QTimer::timeout, this, [this] {
+        if (context_->ActiveDocument() && !destroying_)
+            RefreshInspector(context_->Frames().Selected());
+    });
     context_->Frames().OnChanged = [this] { RefreshFrameList(); };
     context_->Frames().OnSelect = [this](int index) { SelectFrameItem(index); };
 
@@ -89,6 +100,8 @@ TfrmMain::TfrmMain(const TAppServices& services, QWidget* parent) : QMainWindow(
         }
     });
 
+    inspector_ = new TfrmFloat(services_, *context_, this);
+    connect(inspector_, &TfrmFloat::Closed, this, [this] { actInspector_->setChecked(false); });
     LoadSettings();
     // New opens the animation wizard, which the editor does not have yet.
     context_->Actions().SetEnabled("FileNew", false);
@@ -106,6 +119,7 @@ TfrmMain::~TfrmMain()
         logo_->StopAllPlayers();
     context_->Animation().StopAllPlayers();
     SaveSettings();
+    inspector_->StorePosition(actInspector_->isChecked());
     // The document windows refer to the documents: they go first, without
     // asking anything.
     for (auto& [document, window] : subWindows_)
@@ -200,6 +214,9 @@ void TfrmMain::showEvent(QShowEvent* event)
         return;
     shownOnce_ = true;
     ApplyPanelSizes();
+    inspector_->RestorePosition(geometry());
+    if (actInspector_->isChecked())
+        inspector_->show();
     QMetaObject::invokeMethod(
         this, [this] { DeferredStartup(); }, Qt::QueuedConnection);
 }
@@ -296,12 +313,29 @@ bool TfrmMain::ShowFrame(int index)
     TDocument* document = context_->ActiveDocument();
     QMdiSubWindow* window = document ? SubWindowOf(*document) : nullptr;
     auto* child = window ? qobject_cast<TMDIChild*>(window->widget()) : nullptr;
-    return child && child->ShowFrame(index);
+    const bool shown = child && child->ShowFrame(index);
+    RefreshInspector(index);
+    return shown;
+}
+
+void TfrmMain::RefreshInspector(int index)
+{
+    if (index < 0 || index >= context_->Animation().Frames.Count())
+        return;
+    inspector_->ShowFrameProperties(index);
+    if (inspectorReminder_) {
+        inspectorReminder_ = false;
+        actInspector_->setChecked(true);
+        inspector_->show();
+    }
 }
 
 void TfrmMain::StatesChanged()
 {
     RefreshActions();
+    // An undo selects the row of the property it gave back.
+    if (inspector_)
+        inspector_->SelectRow(context_->InspectorRow());
     // Only a new status text replaces the hint the panel shows.
     if (context_->StatusText() != shownStatusText_)
         RefreshStatusText();
@@ -372,6 +406,8 @@ void TfrmMain::DocumentChanged(TDocument& document)
     }
     if (const auto entry = playEntries_.find(&document); entry != playEntries_.end())
         entry->second->setText(QString::fromStdString(document.FileName()));
+    // Writing the working copy may have settled frame values (a delay of 0).
+    inspectorRefresh_->start();
 }
 
 void TfrmMain::DocumentRemoved(TDocument& document)
@@ -442,7 +478,7 @@ void TfrmMain::StartSaveTimer()
 
 void TfrmMain::ResetInspector()
 {
-    // The frame inspector is not part of the window yet: nothing to empty.
+    inspector_->Reset();
 }
 
 int TfrmMain::AskInsertPosition()
@@ -506,6 +542,7 @@ void TfrmMain::RefreshFrameList()
     }
     if (frames.Selected() >= 0 && frames.Selected() < lbFrames_->count())
         lbFrames_->setCurrentRow(frames.Selected());
+    inspectorRefresh_->start();
 }
 
 void TfrmMain::SelectFrameItem(int index)
@@ -513,6 +550,7 @@ void TfrmMain::SelectFrameItem(int index)
     const QSignalBlocker blocker(lbFrames_);
     if (index >= 0 && index < lbFrames_->count())
         lbFrames_->setCurrentRow(index);
+    inspectorRefresh_->start();
 }
 
 } // namespace fl

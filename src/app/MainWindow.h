@@ -48,6 +48,7 @@ class TImagingFileReader;
 class TQtClipboard;
 class TMainStatusBar;
 class TMDIChild;
+class TfrmFloat;
 class TRecentFiles;
 class TBitmap;
 
@@ -163,6 +164,7 @@ public:
     // Set by "HideOnce": the inspector shows itself the first time a frame
     // is shown in it.
     bool InspectorReminder() const { return inspectorReminder_; }
+    TfrmFloat& Inspector() const { return *inspector_; }
     bool WarningsReported() const;
     // The frame list's popup, shared with the document views.
     QMenu* FramePopup() const { return popFrames_; }
@@ -227,6 +229,9 @@ private:
     void QueueThumbnailAdd(const std::string& path, bool onWorkspace);
     void RefreshActions();
     void RefreshStatusText();
+    // Fills the frame inspector from the frame; shows it the first time
+    // after it was hidden once at start-up.
+    void RefreshInspector(int index);
     void RefreshFrameList();
     void SelectFrameItem(int index);
     // Item sizes of the frame list from the frame size.
@@ -356,6 +361,9 @@ private:
     // (left, top) of each toolbar in the dock, by tag, as loaded.
     std::vector<std::pair<int, int>> toolbarPositions_;
     bool inspectorReminder_ = false;
+    // The frame inspector: a tool window of its own, beside this one.
+    TfrmFloat* inspector_ = nullptr;
+    QTimer* inspectorRefresh_ = nullptr;
     bool displayAnimation_ = true;
     // Shared with the warning handler, which the All answer switches off.
     std::shared_ptr<bool> warningsOn_;

@@ -30,6 +30,7 @@
 #include "app/MainStatusBar.h"
 #include "app/MainWindow.h"
 #include "app/ThumbnailDrag.h"
+#include "dialogs/FrameInspector.h"
 #include "document/Document.h"
 #include "document/EditorContext.h"
 
@@ -289,9 +290,8 @@ void TfrmMain::ToggleExplorerTree()
 
 void TfrmMain::ToggleFrameInspector()
 {
-    // The inspector window itself joins later; the check mark and the
-    // reminder are kept already.
     inspectorReminder_ = false;
+    inspector_->setVisible(actInspector_->isChecked());
 }
 
 bool TfrmMain::InspectorChecked() const

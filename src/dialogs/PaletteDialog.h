@@ -27,8 +27,6 @@ class TNumberEdit;
 class TUpDown;
 
 inline constexpr const char* ColorRangeMessage = "'%s' is not within the 0-255 range.";
-inline constexpr const char* ColorRequiredMessage =
-    "This color is required by the image and cannot be removed.";
 
 enum TPaletteMode { pmGlobalPalette = 0, pmTransparentColor = 1, pmColorValue = 2 };
 

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "document/RecordedActions.h"
+#include "editing/PaletteEntries.h"
 #include "gif/GIFTypes.h"
 
 namespace fl {
@@ -50,9 +51,6 @@ inline constexpr const char* GlobalPaletteToDrawMessage =
 inline constexpr const char* PaletteOptimizedMessage =
     "The palette is already optimized to the minimum number of colors used. Use the optimization wizard to "
     "remove the local palette.";
-inline constexpr const char* ColorRequiredMessage =
-    "This color is required by the image and cannot be removed.";
-inline constexpr const char* CommentItemCaption = "Comment %d";
 // The comment memo's limit, in characters.
 inline constexpr int MaxCommentLength = 255;
 

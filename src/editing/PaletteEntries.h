@@ -9,6 +9,9 @@
 
 namespace fl {
 
+// Said when an entry the picture needs is to be deleted.
+inline constexpr const char* ColorRequiredMessage = "This color is required by the image and cannot be removed.";
+
 class TGIFImage;
 class TGIFSubImage;
 

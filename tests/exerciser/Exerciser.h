@@ -117,6 +117,8 @@ private:
     void DragFrameToOtherView(TRandom& random);
     void DropFromDesktop(TRandom& random);
     void DragThumbnail(TRandom& random);
+    // The frame inspector (InspectorSteps.cpp).
+    void InspectorStep(TRandom& random);
     void ClickTab(TRandom& random);
     void TabPopup(TRandom& random);
     void DocumentWindowState(TRandom& random);
@@ -144,6 +146,7 @@ private:
     void CheckWindowsInWorkspace();
     void CheckCommandStates();
     void CheckMessages();
+    void CheckInspector();
     // The non-empty frames of a file, read once per version of the file.
     const std::vector<TFrameFacts>& FileFrames(const std::string& path);
 

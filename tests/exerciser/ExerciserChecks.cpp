@@ -78,6 +78,7 @@ void TExerciser::CheckInvariants()
     CheckActiveDocumentContent();
     CheckWindowsInWorkspace();
     CheckCommandStates();
+    CheckInspector();
 }
 
 void TExerciser::CheckMessages()

@@ -105,6 +105,7 @@ const std::vector<TExerciser::TStep>& TExerciser::Steps()
         {"drag a frame onto another view", 2, &TExerciser::DragFrameToOtherView},
         {"drop from the desktop", 2, &TExerciser::DropFromDesktop},
         {"drag a thumbnail", 2, &TExerciser::DragThumbnail},
+        {"frame inspector", 8, &TExerciser::InspectorStep},
         {"click a tab", 6, &TExerciser::ClickTab},
         {"tab popup", 3, &TExerciser::TabPopup},
         {"document window", 7, &TExerciser::DocumentWindowState},

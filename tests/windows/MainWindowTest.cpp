@@ -507,6 +507,9 @@ void MainWindowTest::inspectorHiddenOnce()
     QVERIFY(window.InspectorChecked());
     QVERIFY(!window.InspectorReminder());
 
+    // The window writes the inspector's visibility when it goes.
+    QVERIFY(rig.Exit());
+    QCOMPARE(ReadIntegerSetting(rig.settings, KeyInspectorVisible), 1);
     WriteIntegerSetting(rig.settings, KeyInspectorVisible, 0);
     QVERIFY(!rig.Start(false).InspectorChecked());
     QVERIFY(!rig.window->InspectorReminder());

@@ -20,6 +20,7 @@
 #include "document/CmdColorMap.h"
 #include "document/Document.h"
 #include "document/EditorContext.h"
+#include "editing/PaletteEntries.h"
 #include "gif/GIFImage.h"
 #include "platform/SettingsKeys.h"
 #include "windows/MainWindowSupport.h"
