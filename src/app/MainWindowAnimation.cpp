@@ -4,6 +4,7 @@
 // Palette, the HTML Code tool), the clipboard commands and Reverse Frame
 // Order. The dialogs collect the answer; the editor context and
 // document/AnimationCommands make the change with its undo step.
+#include <QTimer>
 #include <QAction>
 #include <exception>
 #include <functional>
@@ -96,6 +97,8 @@ void TfrmMain::AnimationInfo()
             TBusyCursor busy(services_.Messages);
             NormalizeExtensions(context_->Animation(), true, context_->Values().AnimationDefaults());
         }
+        // Settled values (a delay of 0) show in the inspector too.
+        inspectorRefresh_->start();
         TfrmPrompts prompt(services_, *context_, ppAnimationInfo, this);
         if (RunDialog(prompt) == QDialog::Accepted && context_->ActiveDocument())
             ChangeAnimationLoop(*context_, prompt.ChosenPlays());
