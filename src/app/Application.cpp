@@ -68,6 +68,7 @@ int RunEditor(const TAppServices& services, const QStringList& arguments,
     auto window = std::make_unique<TfrmMain>(services);
     if (mainWindowChanged)
         mainWindowChanged(window.get());
+    window->SetUnattended(screenshot);
     window->OpenFirstArgument(options.Files);
     window->ShowAsStored();
 

@@ -36,6 +36,7 @@
 #include "io/ImageFileReader.h"
 #include "platform/Canvas.h"
 #include "platform/MessageService.h"
+#include "platform/SettingsKeys.h"
 
 namespace fl {
 
@@ -85,6 +86,7 @@ TfrmMain::TfrmMain(const TAppServices& services, QWidget* parent) : QMainWindow(
     CreatePopups();
     // After the menus, which make some of the actions they connect.
     ConnectAnimationCommands();
+    ConnectHelpCommands();
 
     saveTimer_ = new QTimer(this);
     saveTimer_->setObjectName("Timer");
@@ -103,8 +105,6 @@ TfrmMain::TfrmMain(const TAppServices& services, QWidget* parent) : QMainWindow(
     inspector_ = new TfrmFloat(services_, *context_, this);
     connect(inspector_, &TfrmFloat::Closed, this, [this] { actInspector_->setChecked(false); });
     LoadSettings();
-    // New opens the animation wizard, which the editor does not have yet.
-    context_->Actions().SetEnabled("FileNew", false);
     RefreshActions();
     UpdateDocumentPresence();
 }
@@ -230,10 +230,12 @@ void TfrmMain::DeferredStartup()
             PlaceNewWindow(*mdiArea_, *window);
     // Edits an abnormal end left behind come back first.
     context_->RecoverWorkingCopies();
-    // The thumbnail browser and the welcome dialog are not part of the
-    // window yet; the logo is.
+    // The thumbnail browser is not part of the window yet; the logo and
+    // the welcome dialog are.
     if (displayAnimation_)
         ShowStartupLogo();
+    if (ReadIntegerSetting(services_.Settings, KeyWelcomeDialog) == 0 && !unattended_)
+        ShowWelcome();
 }
 
 void TfrmMain::closeEvent(QCloseEvent* event)

@@ -9,6 +9,7 @@
 #include <QBrush>
 #include <QElapsedTimer>
 #include <QMainWindow>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -49,6 +50,8 @@ class TQtClipboard;
 class TMainStatusBar;
 class TMDIChild;
 class TfrmFloat;
+struct TWizardHooks;
+class TMessageService;
 class TRecentFiles;
 class TBitmap;
 
@@ -58,6 +61,10 @@ inline constexpr const char* UnsupportedFileMessage =
 
 // The toolbars in the tool dock's tag order.
 enum TToolbarTag { tbTagStandard = 0, tbTagFrame = 1, tbTagAnimation = 2 };
+
+// Runs a command; its failure (a snapshot that could not be written, a frame
+// the model refuses) is shown, and the program goes on.
+void Guarded(TMessageService& messages, const std::function<void()>& command);
 
 class TfrmMain final : public QMainWindow, public TEditorWindows {
     Q_OBJECT
@@ -165,6 +172,9 @@ public:
     // is shown in it.
     bool InspectorReminder() const { return inspectorReminder_; }
     TfrmFloat& Inspector() const { return *inspector_; }
+    // Nobody is there to answer the welcome dialog (a picture of the screen
+    // is being taken).
+    void SetUnattended(bool unattended) { unattended_ = unattended; }
     bool WarningsReported() const;
     // The frame list's popup, shared with the document views.
     QMenu* FramePopup() const { return popFrames_; }
@@ -215,6 +225,14 @@ private:
     // Creation, one concept per file.
     void CreateActions();
     void ConnectAnimationCommands();
+    // The wizards and the Help menu (MainWindowHelp.cpp).
+    void ConnectHelpCommands();
+    TWizardHooks WizardHooks();
+    int RunWizard(int use);
+    void ShowWelcome();
+    void ShowHelp(int topic);
+    void OpenHelpPage(const std::string& page);
+    void ShowAbout();
     void CreateMenus();
     void CreateToolbars();
     void CreatePopups();
@@ -363,6 +381,7 @@ private:
     bool inspectorReminder_ = false;
     // The frame inspector: a tool window of its own, beside this one.
     TfrmFloat* inspector_ = nullptr;
+    bool unattended_ = false;
     QTimer* inspectorRefresh_ = nullptr;
     bool displayAnimation_ = true;
     // Shared with the warning handler, which the All answer switches off.

@@ -24,10 +24,6 @@
 
 namespace fl {
 
-namespace {
-
-// A command's failure (a snapshot that could not be written, a frame the
-// model refuses) is shown, and the program goes on.
 void Guarded(TMessageService& messages, const std::function<void()>& command)
 {
     try {
@@ -36,8 +32,6 @@ void Guarded(TMessageService& messages, const std::function<void()>& command)
         ShowErrorMessage(messages, error.what());
     }
 }
-
-} // namespace
 
 void TfrmMain::ConnectAnimationCommands()
 {

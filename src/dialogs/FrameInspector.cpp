@@ -198,6 +198,8 @@ QWidget* TfrmFloat::BuildComments()
     lvComments_->setHeaderLabels({tr("Comment"), tr("Frame"), tr("Index")});
     lvComments_->header()->setStretchLastSection(false);
     lvComments_->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    lvComments_->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+    lvComments_->header()->setSectionResizeMode(2, QHeaderView::ResizeToContents);
     layout->addWidget(lvComments_, 1);
     mmoComments_ = new QPlainTextEdit(page);
     mmoComments_->setObjectName("mmoComments");

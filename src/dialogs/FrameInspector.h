@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "app/AppServices.h"
 #include "document/InspectorEdits.h"
 
 class QComboBox;
@@ -28,7 +29,6 @@ class TDocument;
 class TEditorContext;
 class TInspectorGrid;
 class TLocalPaletteGrid;
-struct TAppServices;
 
 // The rows' help lines, in row order, and the tabs'.
 extern const char* const InspectorRowHints[InspectorRowCount];
@@ -101,7 +101,8 @@ private:
     // Runs an edit, showing what it throws.
     template <typename Edit> void Guarded(Edit&& edit);
 
-    const TAppServices& services_;
+    // A copy: the services outlive the window, the struct naming them may not.
+    const TAppServices services_;
     TEditorContext& context_;
     // The document that was active when the inspector was activated.
     TDocument* activatedDocument_ = nullptr;

@@ -96,6 +96,8 @@ void TLocalPaletteGrid::paintEvent(QPaintEvent*)
     QPainter painter(this);
     painter.fillRect(rect(), palette().color(QPalette::Button));
     if (!hasPalette_) {
+        // The white caption needs a dark ground whatever the style's colors.
+        painter.fillRect(rect(), palette().color(QPalette::Dark).darker(150));
         const QPixmap logo = ActionIcon("AnimationPalette").pixmap(48, 48);
         const QPoint at((width() - logo.width()) / 2, (height() - logo.height()) / 2 - 10);
         painter.drawPixmap(at, logo);

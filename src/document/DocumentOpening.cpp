@@ -174,13 +174,18 @@ bool TEditorContext::ImportAviDocument(const std::string& path)
     if (!failure.empty())
         ShowMessageBox(messages_, TMsgDlgType::mtWarning, failure, {TMsgDlgBtn::mbOK});
 
+    return AdoptAnimation(std::move(imported));
+}
+
+bool TEditorContext::AdoptAnimation(std::unique_ptr<TGIFImage> animation)
+{
     TDocument* previous = SetActiveAside();
     TDocument& document = NewDocument();
     document.CreateWorkingCopy();
     const bool written =
-        !document.workingCopy_.empty() && SaveAnimationFile(messages_, *imported, document.workingCopy_,
-                                                            false, true, values_.AnimationDefaults());
-    imported.reset();
+        !document.workingCopy_.empty() && SaveAnimationFile(messages_, *animation, document.workingCopy_, false,
+                                                            true, values_.AnimationDefaults());
+    animation.reset();
     if (!written) {
         DiscardDocument(document);
         RestoreActive(previous);

@@ -123,6 +123,10 @@ public:
     // Converts a video file into a new untitled document, modified, whose
     // working copy is written at once. False when nothing was created.
     bool ImportAviDocument(const std::string& path);
+    // A finished animation (a conversion's or a wizard's) becomes a new
+    // untitled, modified document whose working copy is written at once.
+    // False (after the messages) when it could not be written.
+    bool AdoptAnimation(std::unique_ptr<TGIFImage> animation);
     // Offers back, one by one, the edits an abnormal end of the program left
     // in working copies: each accepted one becomes an untitled, modified
     // document under its file's name; a declined one is deleted. Answers how

@@ -43,9 +43,20 @@ int TRandomDialogRunner::Run(QDialog& dialog)
     ++depth_;
     dialog.show();
     QApplication::processEvents();
-    const int pokes = Pick(*Random, 8);
-    for (int i = 0; i < pokes && dialog.isVisible(); ++i)
-        Poke(dialog);
+    // A wizard is walked through: its Next button is pressed often enough
+    // to reach the last page now and then.
+    auto* next = dialog.findChild<QAbstractButton*>(QStringLiteral("btnNext"));
+    const int pokes = Pick(*Random, next ? 24 : 8);
+    for (int i = 0; i < pokes && dialog.isVisible(); ++i) {
+        if (next && next->isVisible() && next->isEnabled() && Chance(*Random, 35)) {
+            if (Log)
+                Log("      click btnNext \"" + next->text().toStdString() + "\"");
+            next->click();
+            QApplication::processEvents();
+        } else {
+            Poke(dialog);
+        }
+    }
     int result = QDialog::Rejected;
     if (dialog.isVisible()) {
         if (Chance(*Random, 65))

@@ -21,6 +21,7 @@
 #include "platform/Clock.h"
 #include "platform/FileDialogService.h"
 #include "platform/MessageService.h"
+#include "platform/SettingsKeys.h"
 #include "platform/SettingsStore.h"
 #include "platform/ShellService.h"
 #include "support/GifFileChecks.h"
@@ -55,6 +56,8 @@ public:
         programFolder = folder_.path().toStdString() + "/";
         // Working copies go to a folder of the test's own, so that those
         // another program left behind are not offered back here.
+        // The welcome dialog has tests of its own.
+        WriteIntegerSetting(settings, KeyWelcomeDialog, 1);
         previousTemp_ = qgetenv("TMPDIR");
         QDir(folder_.path()).mkdir(QStringLiteral("tmp"));
         qputenv("TMPDIR", folder_.filePath(QStringLiteral("tmp")).toLocal8Bit());
