@@ -87,6 +87,7 @@ TfrmMain::TfrmMain(const TAppServices& services, QWidget* parent) : QMainWindow(
     // After the menus, which make some of the actions they connect.
     ConnectAnimationCommands();
     ConnectHelpCommands();
+    ConnectExportCommands();
 
     saveTimer_ = new QTimer(this);
     saveTimer_->setObjectName("Timer");

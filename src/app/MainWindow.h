@@ -233,6 +233,13 @@ private:
     void ShowHelp(int topic);
     void OpenHelpPage(const std::string& page);
     void ShowAbout();
+    // The shell opens the file or address; says "Could not load the client."
+    // when it cannot.
+    bool OpenWithShell(const std::string& target);
+    // File > Export (MainWindowExport.cpp).
+    void ConnectExportCommands();
+    void ExportAviAnimation();
+    void ExportHtmlPage();
     void CreateMenus();
     void CreateToolbars();
     void CreatePopups();

@@ -88,8 +88,10 @@ void TfrmMain::OpenHelpPage(const std::string& page)
 {
     const std::string path = services_.ProgramFolder + HelpFolder + page;
     std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error) || !services_.Shell.Open(path))
+    if (!std::filesystem::is_regular_file(path, error))
         ShowErrorMessage(services_.Messages, FormatText(MissingHelpMessage, {path}));
+    else
+        OpenWithShell(path);
 }
 
 void TfrmMain::ShowAbout()
