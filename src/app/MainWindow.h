@@ -238,6 +238,7 @@ private:
     bool OpenWithShell(const std::string& target);
     // File > Export (MainWindowExport.cpp).
     void ConnectExportCommands();
+    void ExportSingleImages();
     void ExportAviAnimation();
     void ExportHtmlPage();
     void CreateMenus();

@@ -1,13 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The File > Export commands that hand the active animation to other
-// programs: an AVI video, written with the progress window, and an HTML
-// page, offered to the default browser.
+// programs: single images, an AVI video written with the progress window,
+// and an HTML page offered to the default browser.
 #include <QAction>
 #include <QApplication>
 #include <exception>
 #include <filesystem>
 
 #include "app/MainWindow.h"
+#include "dialogs/Exporter.h"
 #include "dialogs/ProgressDialog.h"
 #include "document/Document.h"
 #include "document/EditorContext.h"
@@ -55,6 +56,7 @@ std::string WithoutExtension(const std::string& name)
 void TfrmMain::ConnectExportCommands()
 {
     const auto item = [this](const char* name) { return findChild<QAction*>(QString::fromLatin1(name)); };
+    connect(item("mniExportImages"), &QAction::triggered, this, [this] { ExportSingleImages(); });
     connect(item("mniExportAVI"), &QAction::triggered, this, [this] { ExportAviAnimation(); });
     connect(item("mniExportHTML"), &QAction::triggered, this, [this] { ExportHtmlPage(); });
 }
@@ -65,6 +67,16 @@ bool TfrmMain::OpenWithShell(const std::string& target)
         return true;
     ShowMessageBox(services_.Messages, TMsgDlgType::mtInformation, ShellFailedMessage, {TMsgDlgBtn::mbOK});
     return false;
+}
+
+void TfrmMain::ExportSingleImages()
+{
+    if (!context_->ActiveDocument() || context_->Animation().IsEmpty())
+        return;
+    Guarded(services_.Messages, [this] {
+        TfrmExporter exporter(services_, *context_, this);
+        RunDialog(exporter);
+    });
 }
 
 void TfrmMain::ExportAviAnimation()

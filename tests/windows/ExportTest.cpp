@@ -2,7 +2,11 @@
 // File > Export from the main window: the HTML page with its questions and
 // the browser, and the AVI video with its progress window and Cancel.
 #include <QAction>
+#include <QImage>
+#include <QListWidget>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
 #include <QTimer>
 #include <QtTest>
 #include <cstdio>
@@ -12,6 +16,7 @@
 
 #include "dialogs/ProgressDialog.h"
 #include "document/EditorContext.h"
+#include "gif/GIFImage.h"
 #include "windows/MainWindowSupport.h"
 
 namespace fl {
@@ -74,6 +79,7 @@ private slots:
     void theHtmlPageShowsTheFileAndOpensInTheBrowser();
     void anUnsavedDocumentIsSavedFirstOrNothingIsWritten();
     void anAviVideoIsWrittenAndACancelledOneLeavesNothing();
+    void chosenFramesBecomeImagesOfTheChosenFormat();
 };
 
 void ExportTest::theHtmlPageShowsTheFileAndOpensInTheBrowser()
@@ -157,6 +163,70 @@ void ExportTest::anAviVideoIsWrittenAndACancelledOneLeavesNothing()
     QVERIFY(!std::filesystem::exists(cancelled));
     QVERIFY(window.isEnabled());
     QVERIFY(!ProgressWindow());
+}
+
+void ExportTest::chosenFramesBecomeImagesOfTheChosenFormat()
+{
+    TMainWindowRig rig;
+    TfrmMain& window = rig.Start();
+    const std::string gif = rig.File("anim.gif");
+    test::WriteAnimation(gif, 5, 24, 16);
+    OpenFile(rig, gif);
+    const auto selectFrames = [](QDialog& dialog) {
+        auto& list = *dialog.findChild<QListWidget*>("lbExport");
+        QCOMPARE(list.count(), 5);
+        QCOMPARE(list.item(2)->text(), QString("Frame - 2"));
+        list.clearSelection();
+        for (int frame : {0, 2, 4})
+            list.item(frame)->setSelected(true);
+    };
+
+    // JPEG from the track bar's position 3 (quality 25).
+    rig.dialogs.QueueFiles({rig.File("shot.jpg")});
+    rig.modals.Push([&](QDialog& dialog) {
+        selectFrames(dialog);
+        dialog.findChild<QRadioButton*>("optJpeg")->click();
+        QVERIFY(dialog.findChild<QWidget*>("pnlJPEG")->isVisible());
+        QVERIFY(!dialog.findChild<QWidget*>("pnlGIF")->isVisible());
+        dialog.findChild<QSlider*>("trackbar")->setValue(3);
+        dialog.accept();
+    });
+    Trigger(window, "mniExportImages");
+    for (int frame : {0, 2, 4}) {
+        const QImage written(QString::fromStdString(rig.File("shotFL1" + std::to_string(frame) + ".jpg")));
+        QCOMPARE(written.size(), QSize(24, 16));
+    }
+    QVERIFY(!std::filesystem::exists(rig.File("shotFL11.jpg")));
+
+    // GIF with the web palette; a name chosen with another extension
+    // becomes .gif.
+    rig.dialogs.QueueFiles({rig.File("web.png")});
+    rig.modals.Push([&](QDialog& dialog) {
+        selectFrames(dialog);
+        dialog.findChild<QRadioButton*>("optGIFNetscape")->click();
+        dialog.accept();
+    });
+    Trigger(window, "mniExportImages");
+    for (int frame : {0, 2, 4}) {
+        TGIFImage written;
+        written.LoadFromFile(rig.File("webFL1" + std::to_string(frame) + ".gif"));
+        QCOMPARE(written.Frames.Count(), 1);
+        QCOMPARE(written.Width(), 24);
+    }
+
+    // A cancelled save dialog keeps the dialog open; no selection just
+    // closes it.
+    rig.dialogs.QueueCancel();
+    rig.modals.Push([&](QDialog& dialog) {
+        selectFrames(dialog);
+        dialog.accept();
+        QVERIFY(dialog.isVisible());
+        dialog.findChild<QListWidget*>("lbExport")->clearSelection();
+        dialog.accept();
+        QVERIFY(!dialog.isVisible());
+    });
+    Trigger(window, "mniExportImages");
+    QVERIFY(!rig.modals.Pending());
 }
 
 } // namespace fl
