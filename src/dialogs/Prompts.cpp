@@ -26,6 +26,7 @@
 #include "app/BitmapImage.h"
 #include "app/NumberEdit.h"
 #include "dialogs/DialogButtons.h"
+#include "dialogs/PaletteRules.h"
 #include "document/EditorContext.h"
 #include "editing/FileTypes.h"
 #include "editing/TextRoutines.h"
@@ -57,30 +58,6 @@ constexpr TPageTexts PageTexts[] = {
     {"pnlHTML", "HTML Tag", "HTML"},
     {"pnlGlobal", "Global Change", "Properties"},
 };
-
-// The color counts both palette lists offer, in their order.
-constexpr int ColorCounts[] = {256, 128, 64, 32, 16, 8};
-
-// A "maximum number of colors" list with its label, added to the group.
-QComboBox* ColorCountRow(QWidget* group, QVBoxLayout* layout, const char* caption, const char* name,
-                         int stored)
-{
-    auto* list = new QComboBox(group);
-    list->setObjectName(name);
-    int selected = 0;
-    for (int i = 0; i < 6; ++i) {
-        list->addItem(QString::number(ColorCounts[i]));
-        if (ColorCounts[i] == stored)
-            selected = i;
-    }
-    list->setCurrentIndex(selected);
-    auto* row = new QFormLayout;
-    auto* label = new QLabel(caption, group);
-    label->setBuddy(list);
-    row->addRow(label, list);
-    layout->addLayout(row);
-    return list;
-}
 
 QRadioButton* Choice(QWidget* parent, const char* name, const char* caption)
 {
@@ -227,71 +204,33 @@ bool TfrmPrompts::ClipDefault() const
 
 QWidget* TfrmPrompts::BuildPalettes()
 {
-    const TSettingsStore& settings = services_.Settings;
-    auto* panel = new QWidget(tabPrompts_);
-    auto* layout = new QVBoxLayout(panel);
-
-    auto* animation = new QGroupBox("Animation Palette(s)", panel);
-    auto* animationLayout = new QVBoxLayout(animation);
-    optPalOptimzed_ = Choice(animation, "optPalOptimzed", "Use self-&adapting global palette (Optimized)");
-    optPalNetcape_ = Choice(animation, "optPalNetcape", "Use &Netscape (216 colors) web safe color cube");
-    optPalLocal_ = Choice(animation, "optPalLocal", "Use &local palette for new frames");
-    QRadioButton* types[] = {optPalOptimzed_, optPalNetcape_, optPalLocal_};
-    const int type = ReadIntegerSetting(settings, KeyPaletteType, 0);
-    types[type >= 0 && type <= 2 ? type : 0]->setChecked(true);
-    for (QRadioButton* choice : types)
-        animationLayout->addWidget(choice);
-    cbMaxColors_ = ColorCountRow(animation, animationLayout, "&Maximum number of colors:", "cbMaxColors",
-                                 ReadIntegerSetting(settings, KeyMaxColorCount, 256));
-    layout->addWidget(animation);
-
-    auto* importing = new QGroupBox("Importing hi-color images (24bit)", panel);
-    auto* importingLayout = new QVBoxLayout(importing);
-    importingLayout->addWidget(new QLabel("Dither Method", importing));
-    optNearest_ = Choice(importing, "optNearest", "N&earest (no error diffusion)");
-    optFloyd_ = Choice(importing, "optFloyd", "&FloydSteinberg  (high quality color mapping)");
-    (ReadIntegerSetting(settings, KeyDitherMethod, 0) == 1 ? optFloyd_ : optNearest_)->setChecked(true);
-    importingLayout->addWidget(optNearest_);
-    importingLayout->addWidget(optFloyd_);
-    cbMaxDither_ = ColorCountRow(importing, importingLayout, "Ma&ximum number of colors:", "cbMaxDither",
-                                 ReadIntegerSetting(settings, KeyMaxImportCount, 256));
-    layout->addWidget(importing);
-
-    chkDefaultPal_ = new QCheckBox("Make this the &Default", panel);
-    chkDefaultPal_->setObjectName("chkDefaultPal");
-    paletteDefaultsRead_ = ReadIntegerSetting(settings, KeyPaletteDefaults, 0) != 0;
-    chkDefaultPal_->setChecked(paletteDefaultsRead_);
-    layout->addWidget(chkDefaultPal_);
-    return panel;
+    palettes_ = new TPaletteRulesPanel(services_.Settings, tabPrompts_);
+    return palettes_;
 }
 
 int TfrmPrompts::PaletteType() const
 {
-    if (optPalNetcape_ && optPalNetcape_->isChecked())
-        return 1;
-    if (optPalLocal_ && optPalLocal_->isChecked())
-        return 2;
-    return 0;
+    return palettes_ ? palettes_->PaletteType() : 0;
 }
 
 int TfrmPrompts::MaxColorCount() const
 {
-    return cbMaxColors_ ? ColorCounts[std::clamp(cbMaxColors_->currentIndex(), 0, 5)] : 256;
+    return palettes_ ? palettes_->MaxColorCount() : 256;
 }
 
 int TfrmPrompts::DitherMethod() const
 {
-    return optFloyd_ && optFloyd_->isChecked() ? 1 : 0;
+    return palettes_ ? palettes_->DitherMethod() : 0;
 }
 
 int TfrmPrompts::MaxImportCount() const
 {
-    return cbMaxDither_ ? ColorCounts[std::clamp(cbMaxDither_->currentIndex(), 0, 5)] : 256;
+    return palettes_ ? palettes_->MaxImportCount() : 256;
 }
 
 bool TfrmPrompts::PaletteDefaults() const
 {
-    return chkDefaultPal_ && chkDefaultPal_->isChecked();
+    return palettes_ && palettes_->PaletteDefaults();
 }
 
 QWidget* TfrmPrompts::BuildProperties()
@@ -478,13 +417,8 @@ void TfrmPrompts::WriteSettings()
     if (page_ == ppFrameSize) {
         WriteIntegerSetting(settings, KeyClipFrame, ClipFrame() ? 1 : 0);
         WriteIntegerSetting(settings, KeyClipDefault, ClipDefault() ? 1 : 0);
-    } else if (page_ == ppPalettes) {
-        if (PaletteDefaults() != paletteDefaultsRead_)
-            WriteIntegerSetting(settings, KeyPaletteDefaults, PaletteDefaults() ? 1 : 0);
-        WriteIntegerSetting(settings, KeyPaletteType, PaletteType());
-        WriteIntegerSetting(settings, KeyMaxColorCount, MaxColorCount());
-        WriteIntegerSetting(settings, KeyDitherMethod, DitherMethod());
-        WriteIntegerSetting(settings, KeyMaxImportCount, MaxImportCount());
+    } else if (page_ == ppPalettes && palettes_) {
+        palettes_->Write(settings);
     }
 }
 

@@ -23,6 +23,8 @@ class QTabWidget;
 
 namespace fl {
 
+class TPaletteRulesPanel;
+
 struct TAppServices;
 class TEditorContext;
 class TImagingFileReader;
@@ -131,15 +133,7 @@ private:
     QRadioButton* optChange_ = nullptr;
     QCheckBox* chkDefault_ = nullptr;
     // Page 2.
-    QRadioButton* optPalOptimzed_ = nullptr;
-    QRadioButton* optPalNetcape_ = nullptr;
-    QRadioButton* optPalLocal_ = nullptr;
-    QComboBox* cbMaxColors_ = nullptr;
-    QRadioButton* optNearest_ = nullptr;
-    QRadioButton* optFloyd_ = nullptr;
-    QComboBox* cbMaxDither_ = nullptr;
-    QCheckBox* chkDefaultPal_ = nullptr;
-    bool paletteDefaultsRead_ = false;
+    TPaletteRulesPanel* palettes_ = nullptr;
     // Page 3.
     QLineEdit* txtCurrH_ = nullptr;
     QLineEdit* txtCurrW_ = nullptr;
