@@ -88,6 +88,7 @@ TfrmMain::TfrmMain(const TAppServices& services, QWidget* parent) : QMainWindow(
     ConnectAnimationCommands();
     ConnectHelpCommands();
     ConnectExportCommands();
+    ConnectOptionsCommands();
 
     saveTimer_ = new QTimer(this);
     saveTimer_->setObjectName("Timer");

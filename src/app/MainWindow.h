@@ -51,6 +51,9 @@ class TMainStatusBar;
 class TMDIChild;
 class TfrmFloat;
 struct TWizardHooks;
+struct TOptionsHooks;
+struct TProgramOptions;
+class TPaletteRulesPanel;
 class TMessageService;
 class TRecentFiles;
 class TBitmap;
@@ -172,6 +175,8 @@ public:
     // is shown in it.
     bool InspectorReminder() const { return inspectorReminder_; }
     TfrmFloat& Inspector() const { return *inspector_; }
+    // The options dialog in one of its uses (TOptionsUse).
+    void ShowOptions(int use);
     // Nobody is there to answer the welcome dialog (a picture of the screen
     // is being taken).
     void SetUnattended(bool unattended) { unattended_ = unattended; }
@@ -232,13 +237,18 @@ private:
     void ShowWelcome();
     void ShowHelp(int topic);
     void OpenHelpPage(const std::string& page);
-    void ShowAbout();
     // The shell opens the file or address; says "Could not load the client."
     // when it cannot.
     bool OpenWithShell(const std::string& target);
     // File > Export (MainWindowExport.cpp).
     void ConnectExportCommands();
     void ExportSingleImages();
+    // Program Options, Organize Favorites and About (MainWindowOptions.cpp).
+    void ConnectOptionsCommands();
+    TOptionsHooks OptionsHooks();
+    void ApplyOptions(const TProgramOptions& before, const TProgramOptions& after,
+                      const TPaletteRulesPanel& palettes);
+    void ToggleWarnings();
     void ExportAviAnimation();
     void ExportHtmlPage();
     void CreateMenus();

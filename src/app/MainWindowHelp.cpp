@@ -8,7 +8,6 @@
 #include <QMenu>
 #include <filesystem>
 
-#include "app/Application.h"
 #include "app/MainWindow.h"
 #include "dialogs/Wizards.h"
 #include "document/EditorContext.h"
@@ -38,7 +37,6 @@ void TfrmMain::ConnectHelpCommands()
     connect(item("mniWelcome"), &QAction::triggered, this, [this] { ShowWelcome(); });
     connect(item("mniHomepage"), &QAction::triggered, this, [this] { OpenHelpPage("homepage.html"); });
     connect(item("mniSupport"), &QAction::triggered, this, [this] { OpenHelpPage("support.html"); });
-    connect(item("mniAbout"), &QAction::triggered, this, [this] { ShowAbout(); });
 }
 
 TWizardHooks TfrmMain::WizardHooks()
@@ -92,16 +90,6 @@ void TfrmMain::OpenHelpPage(const std::string& page)
         ShowErrorMessage(services_.Messages, FormatText(MissingHelpMessage, {path}));
     else
         OpenWithShell(path);
-}
-
-void TfrmMain::ShowAbout()
-{
-    ShowMessageBox(
-        services_.Messages, TMsgDlgType::mtInformation,
-        std::string(ApplicationTitle) +
-            "\nAn editor for animated GIF images.\nFree software under the GNU General Public License, "
-            "version 3 or later.",
-        {TMsgDlgBtn::mbOK});
 }
 
 } // namespace fl

@@ -61,8 +61,11 @@ TFileDialogAnswer TQtFileDialogService::Run(const TFileDialogRequest& request)
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     if (save)
         dialog.setFileMode(QFileDialog::AnyFile);
+    else if (request.Kind == TFileDialogKind::Folder)
+        dialog.setFileMode(QFileDialog::Directory);
     else
         dialog.setFileMode(request.MultiSelect ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
+    dialog.setOption(QFileDialog::ShowDirsOnly, request.Kind == TFileDialogKind::Folder);
     // The dialog asks before replacing a file unless told otherwise.
     dialog.setOption(QFileDialog::DontConfirmOverwrite, !save);
     if (!request.DefaultExt.empty())

@@ -20,7 +20,8 @@ namespace {
 constexpr int ColorCounts[] = {256, 128, 64, 32, 16, 8};
 
 // A "maximum number of colors" list with its label, added to the group.
-QComboBox* ColorCountRow(QWidget* group, QVBoxLayout* layout, const char* caption, const char* name, int stored)
+QComboBox* ColorCountRow(QWidget* group, QVBoxLayout* layout, const char* caption, const char* name,
+                         int stored)
 {
     auto* list = new QComboBox(group);
     list->setObjectName(name);

@@ -10,7 +10,8 @@
 
 namespace fl {
 
-enum class TFileDialogKind { Open, Save };
+// Folder chooses one folder (the folder-browse dialog).
+enum class TFileDialogKind { Open, Save, Folder };
 
 struct TFileDialogRequest {
     TFileDialogKind Kind = TFileDialogKind::Open;
