@@ -57,9 +57,15 @@ TFileDialogAnswer TRandomFileDialogService::Run(const TFileDialogRequest& reques
         else
             answer.Files.push_back(SaveFolder + "/saved-" + std::to_string(++saved_) + ".gif");
         answer.Accepted = true;
+    } else if (Random && request.Kind == TFileDialogKind::Folder && Chance(*Random, 80)) {
+        answer.Files.push_back(Chance(*Random, 50) ? SaveFolder : SaveFolder + "/missing-folder");
+        answer.Accepted = true;
     }
     if (Log) {
-        std::string line = std::string("    ") + (request.Kind == TFileDialogKind::Open ? "open" : "save") +
+        const char* kind = request.Kind == TFileDialogKind::Open   ? "open"
+                           : request.Kind == TFileDialogKind::Save ? "save"
+                                                                   : "folder";
+        std::string line = std::string("    ") + kind +
                            " dialog: " + (answer.Accepted ? "" : "cancelled");
         for (const std::string& file : answer.Files)
             line += " " + file.substr(file.find_last_of('/') + 1);
