@@ -257,6 +257,8 @@ private:
     void CreateLayout();
     void CreateFramePanel();
     void CreateThumbnailPanel();
+    // A menu item made by AddAction, found by its name.
+    QAction* MenuItem(const char* name) const;
     QAction* AddAction(QMenu* menu, const QString& name, const QString& caption,
                        const QString& shortcut = {});
 

@@ -120,6 +120,11 @@ void TfrmMain::UndoActiveDocument()
     }
 }
 
+QAction* TfrmMain::MenuItem(const char* name) const
+{
+    return findChild<QAction*>(QString::fromLatin1(name));
+}
+
 QAction* TfrmMain::AddAction(QMenu* menu, const QString& name, const QString& caption,
                              const QString& shortcut)
 {

@@ -55,10 +55,9 @@ std::string WithoutExtension(const std::string& name)
 
 void TfrmMain::ConnectExportCommands()
 {
-    const auto item = [this](const char* name) { return findChild<QAction*>(QString::fromLatin1(name)); };
-    connect(item("mniExportImages"), &QAction::triggered, this, [this] { ExportSingleImages(); });
-    connect(item("mniExportAVI"), &QAction::triggered, this, [this] { ExportAviAnimation(); });
-    connect(item("mniExportHTML"), &QAction::triggered, this, [this] { ExportHtmlPage(); });
+    connect(MenuItem("mniExportImages"), &QAction::triggered, this, [this] { ExportSingleImages(); });
+    connect(MenuItem("mniExportAVI"), &QAction::triggered, this, [this] { ExportAviAnimation(); });
+    connect(MenuItem("mniExportHTML"), &QAction::triggered, this, [this] { ExportHtmlPage(); });
 }
 
 bool TfrmMain::OpenWithShell(const std::string& target)

@@ -32,11 +32,10 @@ void TfrmMain::ConnectHelpCommands()
             RunWizard(wuOptimization);
     });
     connect(Action("HelpContents"), &QAction::triggered, this, [this] { ShowHelp(0); });
-    const auto item = [this](const char* name) { return findChild<QAction*>(QString::fromLatin1(name)); };
-    connect(item("mniTipOfDay"), &QAction::triggered, this, [this] { RunWizard(wuTipOfDay); });
-    connect(item("mniWelcome"), &QAction::triggered, this, [this] { ShowWelcome(); });
-    connect(item("mniHomepage"), &QAction::triggered, this, [this] { OpenHelpPage("homepage.html"); });
-    connect(item("mniSupport"), &QAction::triggered, this, [this] { OpenHelpPage("support.html"); });
+    connect(MenuItem("mniTipOfDay"), &QAction::triggered, this, [this] { RunWizard(wuTipOfDay); });
+    connect(MenuItem("mniWelcome"), &QAction::triggered, this, [this] { ShowWelcome(); });
+    connect(MenuItem("mniHomepage"), &QAction::triggered, this, [this] { OpenHelpPage("homepage.html"); });
+    connect(MenuItem("mniSupport"), &QAction::triggered, this, [this] { OpenHelpPage("support.html"); });
 }
 
 TWizardHooks TfrmMain::WizardHooks()

@@ -26,9 +26,8 @@ constexpr const char* WarningsDebugNote = " This option is used for developer de
 
 void TfrmMain::ConnectOptionsCommands()
 {
-    const auto item = [this](const char* name) { return findChild<QAction*>(QString::fromLatin1(name)); };
-    connect(item("mniOptions"), &QAction::triggered, this, [this] { ShowOptions(ouProgramOptions); });
-    connect(item("mniAbout"), &QAction::triggered, this, [this] { ShowOptions(ouAbout); });
+    connect(MenuItem("mniOptions"), &QAction::triggered, this, [this] { ShowOptions(ouProgramOptions); });
+    connect(MenuItem("mniAbout"), &QAction::triggered, this, [this] { ShowOptions(ouAbout); });
 }
 
 TOptionsHooks TfrmMain::OptionsHooks()

@@ -29,6 +29,15 @@
 
 namespace fl::test {
 
+// The named child of a window or dialog; a missing one ends the test.
+template <typename T> T& Child(QObject& parent, const char* name)
+{
+    T* found = parent.findChild<T*>(QString::fromLatin1(name));
+    if (!found)
+        qFatal("no %s", name);
+    return *found;
+}
+
 // Writes an animation of `frames` frames, each filled with its own color.
 inline void WriteAnimation(const std::string& path, int frames, int width = 6, int height = 4)
 {

@@ -24,13 +24,7 @@ namespace {
 
 using test::TMainWindowRig;
 
-template <typename T> T& Child(QDialog& dialog, const char* name)
-{
-    T* found = dialog.findChild<T*>(QString::fromLatin1(name));
-    if (!found)
-        qFatal("no %s", name);
-    return *found;
-}
+using test::Child;
 
 // Types into a number field and leaves it, as the user does.
 void TypeNumber(QDialog& dialog, const char* name, const char* text)

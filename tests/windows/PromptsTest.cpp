@@ -31,13 +31,7 @@ namespace {
 
 using test::TMainWindowRig;
 
-template <typename T> T& Child(QWidget& parent, const char* name)
-{
-    T* child = parent.findChild<T*>(QString::fromLatin1(name));
-    if (!child)
-        qFatal("no %s", name);
-    return *child;
-}
+using test::Child;
 
 // Replaces the field's text through the keyboard and leaves the field.
 void Type(QLineEdit& field, const QString& text)

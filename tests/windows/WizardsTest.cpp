@@ -59,13 +59,7 @@ std::vector<uint8_t> GifBytes(TGIFImage& image)
     return {data, data + stream.Size()};
 }
 
-template <typename T> T& Child(QDialog& dialog, const char* name)
-{
-    T* found = dialog.findChild<T*>(QString::fromLatin1(name));
-    if (!found)
-        qFatal("no %s", name);
-    return *found;
-}
+using test::Child;
 
 void Click(QDialog& dialog, const char* name)
 {
