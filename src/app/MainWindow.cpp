@@ -232,8 +232,10 @@ void TfrmMain::DeferredStartup()
             PlaceNewWindow(*mdiArea_, *window);
     // Edits an abnormal end left behind come back first.
     context_->RecoverWorkingCopies();
-    // The thumbnail browser is not part of the window yet; the logo and
-    // the welcome dialog are.
+    // The thumbnails of the folder shown last, the logo and the welcome
+    // dialog.
+    if (thumbnailsVisible_ && ReadIntegerSetting(services_.Settings, KeyAutoLoadStartUp) != 0)
+        SelectThumbnailFolder(context_->Values().ThumbnailFolder);
     if (displayAnimation_)
         ShowStartupLogo();
     if (ReadIntegerSetting(services_.Settings, KeyWelcomeDialog) == 0 && !unattended_)

@@ -19,6 +19,8 @@
 #include "document/EditorWindows.h"
 
 class QAction;
+class QTreeView;
+class QFileSystemModel;
 class QDialog;
 class QMimeData;
 class QDragEnterEvent;
@@ -50,6 +52,7 @@ class TQtClipboard;
 class TMainStatusBar;
 class TMDIChild;
 class TfrmFloat;
+class TThumbnailGrid;
 struct TWizardHooks;
 struct TOptionsHooks;
 struct TProgramOptions;
@@ -177,6 +180,10 @@ public:
     TfrmFloat& Inspector() const { return *inspector_; }
     // The options dialog in one of its uses (TOptionsUse).
     void ShowOptions(int use);
+    // Fills the thumbnail grid with the folder's images (again).
+    void ScanFolder(const std::string& folder);
+    TThumbnailGrid& ThumbnailGrid() const { return *grdThumbs_; }
+    const std::vector<std::string>& Favorites() const { return favorites_; }
     // Nobody is there to answer the welcome dialog (a picture of the screen
     // is being taken).
     void SetUnattended(bool unattended) { unattended_ = unattended; }
@@ -249,6 +256,20 @@ private:
     void ApplyOptions(const TProgramOptions& before, const TProgramOptions& after,
                       const TPaletteRulesPanel& palettes);
     void ToggleWarnings();
+    // The thumbnail browser (MainWindowThumbs.cpp).
+    QWidget* CreateThumbnailBrowser(QWidget* parent);
+    void CreateThumbnailMenu();
+    void RefreshThumbnailMenu();
+    void RebuildFavoritesMenu();
+    std::string ThumbnailPath(int index) const;
+    void ShowThumbnailPanel();
+    // Selects the folder in the tree and scans it unless it was the last.
+    void SelectThumbnailFolder(const std::string& folder);
+    void FolderChosen(const std::string& folder);
+    void BrowseThumbnailFolder();
+    void OpenThumbnail(int index);
+    void CopyThumbnail(int index);
+    void ShowThumbnailProperties(int index);
     void ExportAviAnimation();
     void ExportHtmlPage();
     void CreateMenus();
@@ -401,6 +422,15 @@ private:
     bool inspectorReminder_ = false;
     // The frame inspector: a tool window of its own, beside this one.
     TfrmFloat* inspector_ = nullptr;
+    QSplitter* vspThumbs_ = nullptr;
+    QFileSystemModel* fsModel_ = nullptr;
+    QTreeView* tvShell_ = nullptr;
+    TThumbnailGrid* grdThumbs_ = nullptr;
+    QLabel* lblCurrFolder_ = nullptr;
+    QMenu* popThumbs_ = nullptr;
+    QMenu* mnuFavorites_ = nullptr;
+    std::vector<std::string> favorites_;
+    std::string lastScannedFolder_;
     bool unattended_ = false;
     QTimer* inspectorRefresh_ = nullptr;
     bool displayAnimation_ = true;

@@ -17,6 +17,7 @@
 #include <QSplitter>
 #include <QToolBar>
 #include <QToolButton>
+#include <QTreeView>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <optional>
@@ -232,9 +233,9 @@ void TfrmMain::CreateThumbnailPanel()
     btnTVClose_->setAutoRaise(true);
     connect(btnTVClose_, &QToolButton::clicked, this, [this] { ToggleExplorerTree(); });
     header->addWidget(btnTVClose_);
-    auto* folder = new QLabel("Current Folder:", pnlThumbs_);
-    folder->setObjectName("lblCurrFolder");
-    header->addWidget(folder, 1);
+    lblCurrFolder_ = new QLabel("Current Folder:", pnlThumbs_);
+    lblCurrFolder_->setObjectName("lblCurrFolder");
+    header->addWidget(lblCurrFolder_, 1);
     btnCloseThumbs_ = new QToolButton(pnlThumbs_);
     btnCloseThumbs_->setObjectName("btnCloseThumbs");
     btnCloseThumbs_->setAutoRaise(true);
@@ -243,10 +244,7 @@ void TfrmMain::CreateThumbnailPanel()
     connect(btnCloseThumbs_, &QToolButton::clicked, this, [this] { ToggleThumbnails(); });
     header->addWidget(btnCloseThumbs_);
     layout->addLayout(header);
-    // The folder tree and the thumbnail grid take this place.
-    auto* browser = new QWidget(pnlThumbs_);
-    browser->setObjectName("pnlThumbBrowser");
-    layout->addWidget(browser, 1);
+    layout->addWidget(CreateThumbnailBrowser(pnlThumbs_), 1);
 }
 
 void TfrmMain::OnTabSelected(int index)
@@ -285,6 +283,7 @@ void TfrmMain::ToggleExplorerTree()
     HideStartupLogo();
     explorerVisible_ = !explorerVisible_;
     actExplorer_->setChecked(explorerVisible_);
+    tvShell_->setVisible(explorerVisible_);
     btnTVClose_->setIcon(QIcon(Glyph(explorerVisible_ ? "ARROW_EX_LEFT" : "ARROW_EX_RIGHT")));
 }
 

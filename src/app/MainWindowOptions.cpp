@@ -42,7 +42,7 @@ TOptionsHooks TfrmMain::OptionsHooks()
     hooks.Current.TransparentColor = values.FrameTransparentColor;
     hooks.Current.DefaultDelay = values.DefaultDelay;
     hooks.Current.DefaultLoop = values.DefaultLoopCount;
-    hooks.Favorites = ReadFavoriteFolders(services_.Settings);
+    hooks.Favorites = favorites_;
     hooks.OpenPage = [this](const std::string& target) {
         if (target.find(':') != std::string::npos)
             OpenWithShell(target);
@@ -61,8 +61,12 @@ void TfrmMain::ShowOptions(int use)
         TfrmOptions options(services_, use, std::move(hooks), this);
         if (RunDialog(options) != QDialog::Accepted || use == ouAbout)
             return;
-        if (options.FavoritesChanged())
-            WriteFavoriteFolders(services_.Settings, options.Favorites());
+        if (options.FavoritesChanged()) {
+            favorites_ = options.Favorites();
+            WriteFavoriteFolders(services_.Settings, favorites_);
+            // The menu may be running the item that opened the dialog.
+            QMetaObject::invokeMethod(this, [this] { RebuildFavoritesMenu(); }, Qt::QueuedConnection);
+        }
         if (use == ouProgramOptions)
             ApplyOptions(before, options.Options(), *options.PaletteRules());
     });
@@ -80,6 +84,10 @@ void TfrmMain::ApplyOptions(const TProgramOptions& before, const TProgramOptions
     values.NoOpenDialogPreview = after.NoOpenDialogPreview;
     values.ThumbnailFilter = static_cast<uint8_t>(after.FilterType);
     thumbnailSize_ = after.ThumbnailSize;
+    // Thumbnails of the new size or filter, once the dialog has gone.
+    if (after.ThumbnailSize != before.ThumbnailSize || after.FilterType != before.FilterType)
+        QMetaObject::invokeMethod(
+            this, [this] { ScanFolder(context_->Values().ThumbnailFolder); }, Qt::QueuedConnection);
     if (after.NormalToolbars != before.NormalToolbars)
         ApplyToolbarStyle(after.NormalToolbars);
     if (after.TransparentColor != before.TransparentColor) {

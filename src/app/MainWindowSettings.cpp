@@ -10,6 +10,7 @@
 
 #include "app/MainWindow.h"
 #include "document/EditorContext.h"
+#include "document/ProgramOptions.h"
 #include "editing/PaletteSettings.h"
 #include "platform/SettingsKeys.h"
 
@@ -104,6 +105,8 @@ void TfrmMain::LoadSettings()
     values.ThumbnailFilter =
         static_cast<uint8_t>(std::clamp(ReadIntegerSetting(settings, KeyThumbnailFilterType), 0, 19));
     thumbnailSize_ = std::clamp(ReadIntegerSetting(settings, KeyThumbnailSize), 1, 1024);
+    favorites_ = ReadFavoriteFolders(settings);
+    RebuildFavoritesMenu();
     thumbnailsVisible_ = ReadBoolSetting(settings, KeyThumbnailsVisible);
     pnlThumbs_->setVisible(thumbnailsVisible_);
     actThumbs_->setChecked(thumbnailsVisible_);
@@ -189,6 +192,7 @@ void TfrmMain::SaveSettings()
     WriteIntegerSetting(settings, KeyExplorerWidth, explorerWidth_);
     WriteBoolSetting(settings, KeyExplorerVisible, explorerVisible_);
     WriteIntegerSetting(settings, KeyThumbnailSize, thumbnailSize_);
+    WriteFavoriteFolders(settings, favorites_);
     context_->RecentFiles().Save(settings);
 }
 

@@ -119,6 +119,7 @@ private:
     void DragThumbnail(TRandom& random);
     // The frame inspector (InspectorSteps.cpp).
     void InspectorStep(TRandom& random);
+    void ThumbnailStep(TRandom& random);
     void ClickTab(TRandom& random);
     void TabPopup(TRandom& random);
     void DocumentWindowState(TRandom& random);

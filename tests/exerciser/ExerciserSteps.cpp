@@ -29,6 +29,7 @@
 #include "app/MDIChild.h"
 #include "app/MainWindow.h"
 #include "app/ThumbnailDrag.h"
+#include "app/ThumbnailGrid.h"
 #include "document/Document.h"
 #include "document/EditorContext.h"
 #include "document/WorkingCopyRecords.h"
@@ -106,6 +107,7 @@ const std::vector<TExerciser::TStep>& TExerciser::Steps()
         {"drop from the desktop", 2, &TExerciser::DropFromDesktop},
         {"drag a thumbnail", 2, &TExerciser::DragThumbnail},
         {"frame inspector", 8, &TExerciser::InspectorStep},
+        {"thumbnail browser", 4, &TExerciser::ThumbnailStep},
         {"click a tab", 6, &TExerciser::ClickTab},
         {"tab popup", 3, &TExerciser::TabPopup},
         {"document window", 7, &TExerciser::DocumentWindowState},
@@ -366,6 +368,60 @@ void TExerciser::DragThumbnail(TRandom& random)
         DropOn(*view, *data, QPoint(view->width() / 2, view->height() / 2), Qt::CopyAction);
         break;
     }
+    }
+}
+
+void TExerciser::ThumbnailStep(TRandom& random)
+{
+    TfrmMain& window = Window();
+    TThumbnailGrid& grid = window.ThumbnailGrid();
+    switch (Pick(random, 5)) {
+    case 0:
+        Note("  scan the pool folder");
+        window.ScanFolder(dialogs_.OpenPool.front().substr(0, dialogs_.OpenPool.front().find_last_of('/')));
+        break;
+    case 1: {
+        const int index = PickOf(random, grid.Count());
+        if (index < 0 || !grid.isVisible())
+            return;
+        Note("  double click on thumbnail " + std::to_string(index));
+        QTest::mouseDClick(grid.viewport(), Qt::LeftButton, {}, grid.CellRect(index).center());
+        break;
+    }
+    case 2: {
+        const int index = PickOf(random, grid.Count());
+        if (index < 0 || !grid.isVisible())
+            return;
+        Note("  right click on thumbnail " + std::to_string(index));
+        const QPoint at = grid.CellRect(index).center();
+        QTest::mousePress(grid.viewport(), Qt::RightButton, {}, at);
+        QTest::mouseRelease(grid.viewport(), Qt::RightButton, {}, at);
+        ChooseFromMenu(Find<QMenu>(window, "popThumbs"), random);
+        break;
+    }
+    case 3: {
+        const int index = PickOf(random, grid.Count());
+        if (index < 0 || !grid.isVisible())
+            return;
+        // The grid's own drag, dropped where a user drops it.
+        const std::unique_ptr<QMimeData> data = MakeThumbnailDragData(grid.PathOf(index));
+        auto& list = Find<TFLListBox>(window, "lbFrames");
+        const bool onList = Chance(random, 50);
+        Note("  thumbnail " + std::to_string(index) + (onList ? " onto the frame list" : " onto the workspace"));
+        QMdiArea& area = *window.MdiArea();
+        if (onList)
+            DropOn(*list.viewport(), *data, QPoint(5, 5), Qt::CopyAction);
+        else
+            DropOn(window, *data, area.mapTo(&window, QPoint(area.width() - 3, area.height() - 3)), Qt::CopyAction);
+        break;
+    }
+    default:
+        Note("  keys in the grid");
+        grid.setFocus();
+        QTest::keyClick(&grid, Chance(random, 50) ? Qt::Key_Right : Qt::Key_Down);
+        if (Chance(random, 20))
+            QTest::keyClick(&grid, Qt::Key_Return);
+        break;
     }
 }
 

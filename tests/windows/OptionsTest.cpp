@@ -137,8 +137,8 @@ void OptionsTest::rememberedAnswersChangeOnlyWhileRemembered()
 void OptionsTest::favoritesAreAddedOnceMovedAndRemoved()
 {
     TMainWindowRig rig;
-    TfrmMain& window = rig.Start();
     WriteFavoriteFolders(rig.settings, {"/a", "/b"});
+    TfrmMain& window = rig.Start();
     rig.dialogs.QueueFiles({"/c"});
     rig.dialogs.QueueFiles({"/c"});
     rig.messages.QueueAnswer(mrYes);

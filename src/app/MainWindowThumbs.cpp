@@ -1,0 +1,368 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The thumbnail browser: the folder tree, scanning a folder into the grid
+// (one picture decoded at a time, with progress in the status bar), the
+// grid's pop-up commands and the favorite folders.
+#include <QAction>
+#include <QApplication>
+#include <QFileSystemModel>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QPainter>
+#include <QProgressBar>
+#include <QSplitter>
+#include <QTreeView>
+#include <QVBoxLayout>
+#include <exception>
+#include <filesystem>
+
+#include "app/BitmapImage.h"
+#include "app/MainStatusBar.h"
+#include "app/MainWindow.h"
+#include "app/QtClipboard.h"
+#include "app/ThumbnailGrid.h"
+#include "dialogs/Options.h"
+#include "dialogs/Prompts.h"
+#include "document/ActionStates.h"
+#include "document/EditorContext.h"
+#include "document/FrameListModel.h"
+#include "document/ProgramOptions.h"
+#include "document/ThumbnailFolder.h"
+#include "editing/FileTypes.h"
+#include "editing/ImageImport.h"
+#include "editing/TextRoutines.h"
+#include "gif/GIFImage.h"
+#include "io/ImageFileReader.h"
+#include "platform/Bitmap.h"
+#include "platform/Clipboard.h"
+#include "platform/FileDialogService.h"
+#include "platform/MessageService.h"
+#include "platform/SettingsKeys.h"
+#include "platform/Stream.h"
+
+namespace fl {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* InvalidFolderMessage = "%s does not appear to be a valid path.";
+constexpr const char* MissingFavoriteMessage = "Could not find %s. Folder may have moved or does not exist.";
+constexpr const char* CopiedMessage = "Image successfully copied to the clipboard.";
+constexpr const char* NotCopiedMessage = "Image was not successfully copied to the clipboard.";
+
+std::string WithSeparator(std::string folder)
+{
+    if (!folder.empty() && folder.back() != '/')
+        folder += '/';
+    return folder;
+}
+
+// The picture of an image file, or an empty bitmap when it cannot be read;
+// a scan says nothing of unreadable files.
+TBitmap ReadPicture(TImageFileReader* reader, const std::string& path, int type)
+{
+    TBitmap picture;
+    try {
+        if (type == ftGIF) {
+            TGIFImage image;
+            image.LoadFromFile(path);
+            if (!image.IsEmpty())
+                image.CopyToGraphic(picture);
+        } else if (type == ftBMP) {
+            picture.LoadFromFile(path);
+        } else if (reader && reader->LoadImage(path, type, picture) != 0) {
+            picture = TBitmap();
+        }
+    } catch (const std::exception&) {
+        picture = TBitmap();
+    }
+    return picture;
+}
+
+// The picture scaled to fit the cell (when larger than the cell by more
+// than a pixel), centred on a cell of the window color.
+QImage ThumbnailPicture(const TBitmap& picture, int cell, const QColor& background)
+{
+    int width = 0, height = 0;
+    ThumbnailSize(picture.Width(), picture.Height(), cell, width, height);
+    QImage scaled = ToQImage(picture);
+    if (width != picture.Width() || height != picture.Height())
+        scaled = scaled.scaled(std::max(width, 1), std::max(height, 1), Qt::IgnoreAspectRatio,
+                               Qt::SmoothTransformation);
+    QImage thumbnail(cell, cell, QImage::Format_RGB32);
+    thumbnail.fill(background);
+    QPainter painter(&thumbnail);
+    painter.drawImage((cell - width) / 2, (cell - height) / 2, scaled);
+    return thumbnail;
+}
+
+} // namespace
+
+QWidget* TfrmMain::CreateThumbnailBrowser(QWidget* parent)
+{
+    vspThumbs_ = new QSplitter(Qt::Horizontal, parent);
+    vspThumbs_->setObjectName("vspThumbs");
+    fsModel_ = new QFileSystemModel(this);
+    fsModel_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
+    fsModel_->setRootPath(QString());
+    tvShell_ = new QTreeView(vspThumbs_);
+    tvShell_->setObjectName("tvShell");
+    tvShell_->setModel(fsModel_);
+    for (int column = 1; column < fsModel_->columnCount(); ++column)
+        tvShell_->hideColumn(column);
+    tvShell_->header()->hide();
+    connect(tvShell_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& current) { FolderChosen(fsModel_->filePath(current).toStdString()); });
+    grdThumbs_ = new TThumbnailGrid(vspThumbs_);
+    grdThumbs_->PathOf = [this](int index) { return ThumbnailPath(index); };
+    connect(grdThumbs_, &TThumbnailGrid::StatusChanged, this,
+            [this](const QString& text) { context_->SetStatusText(text.toStdString()); });
+    connect(grdThumbs_, &TThumbnailGrid::OpenRequested, this, [this](int index) { OpenThumbnail(index); });
+    connect(grdThumbs_, &TThumbnailGrid::MenuRequested, this, [this](const QPoint& at) {
+        RefreshThumbnailMenu();
+        popThumbs_->popup(at);
+    });
+    // The panel never makes the main window wider than it was asked to be.
+    tvShell_->setMinimumSize(1, 1);
+    grdThumbs_->setMinimumSize(1, 1);
+    vspThumbs_->setStretchFactor(1, 1);
+    CreateThumbnailMenu();
+    return vspThumbs_;
+}
+
+void TfrmMain::CreateThumbnailMenu()
+{
+    popThumbs_ = new QMenu(this);
+    popThumbs_->setObjectName("popThumbs");
+    const auto add = [this](const char* name, const char* caption, auto handler) {
+        QAction* action = popThumbs_->addAction(tr(caption), this, handler);
+        action->setObjectName(name);
+        return action;
+    };
+    add("mniThumbInsert", "&Insert Thumbnail", [this] {
+        if (grdThumbs_->Selected() >= 0)
+            Guarded(services_.Messages,
+                    [this] { context_->AddFrameFromFile(ThumbnailPath(grdThumbs_->Selected())); });
+    });
+    add("mniThumbOpen", "&Open in Frameloom", [this] { OpenThumbnail(grdThumbs_->Selected()); });
+    add("mniThumbCopy", "&Copy to Clipboard", [this] { CopyThumbnail(grdThumbs_->Selected()); });
+    add("mniThumbEdit", "&Edit in default program...", [this] {
+        if (grdThumbs_->Selected() >= 0)
+            OpenWithShell(ThumbnailPath(grdThumbs_->Selected()));
+    });
+    popThumbs_->addSeparator();
+    popThumbs_->addAction(Action("ThumbsBrowse"));
+    mnuFavorites_ = popThumbs_->addMenu(tr("&Favorites"));
+    mnuFavorites_->setObjectName("mnuFavorites");
+    popThumbs_->addAction(Action("ThumbsRefresh"));
+    popThumbs_->addAction(Action("ThumbsClear"));
+    popThumbs_->addSeparator();
+    add("mniHideExplorer", "&Hide Explorer", [this] { ToggleExplorerTree(); });
+    add("mniHideThumbs", "Hide &Window", [this] { ToggleThumbnails(); });
+    popThumbs_->addSeparator();
+    add("mniThumbProperties", "&Properties...", [this] { ShowThumbnailProperties(grdThumbs_->Selected()); });
+    RebuildFavoritesMenu();
+    connect(Action("ThumbsBrowse"), &QAction::triggered, this, [this] { BrowseThumbnailFolder(); });
+    connect(Action("ThumbsRefresh"), &QAction::triggered, this, [this] {
+        ShowThumbnailPanel();
+        ScanFolder(context_->Values().ThumbnailFolder);
+    });
+    connect(Action("ThumbsClear"), &QAction::triggered, this, [this] { grdThumbs_->Clear(); });
+}
+
+void TfrmMain::RefreshThumbnailMenu()
+{
+    const bool over = grdThumbs_->Selected() >= 0;
+    for (const char* name :
+         {"mniThumbInsert", "mniThumbOpen", "mniThumbCopy", "mniThumbEdit", "mniThumbProperties"})
+        MenuItem(name)->setEnabled(over);
+    Action("ThumbsClear")->setEnabled(grdThumbs_->Count() > 0);
+}
+
+void TfrmMain::RebuildFavoritesMenu()
+{
+    mnuFavorites_->clear();
+    mnuFavorites_->addAction(tr("&Add Current Folder"), this, [this] {
+        const std::string folder = context_->Values().ThumbnailFolder;
+        for (const std::string& favorite : favorites_)
+            if (favorite.find(folder) != std::string::npos)
+                return;
+        favorites_.push_back(folder);
+        // Rebuilt once the menu that runs this item has closed.
+        QMetaObject::invokeMethod(
+            this, [this] { RebuildFavoritesMenu(); }, Qt::QueuedConnection);
+    });
+    mnuFavorites_->addAction(tr("&Organize Favorites..."), this,
+                             [this] { ShowOptions(ouOrganizeFavorites); });
+    mnuFavorites_->addSeparator();
+    for (const std::string& folder : favorites_) {
+        QAction* item = mnuFavorites_->addAction(QString::fromStdString(folder));
+        item->setStatusTip(tr("Scan this folder for images"));
+        connect(item, &QAction::triggered, this, [this, folder] {
+            std::error_code error;
+            if (!fs::is_directory(folder, error)) {
+                ShowErrorMessage(services_.Messages, FormatText(MissingFavoriteMessage, {folder}));
+                favorites_.erase(std::remove(favorites_.begin(), favorites_.end(), folder), favorites_.end());
+                // Rebuilt once the menu that runs this item has closed.
+                QMetaObject::invokeMethod(
+                    this, [this] { RebuildFavoritesMenu(); }, Qt::QueuedConnection);
+                return;
+            }
+            SelectThumbnailFolder(folder);
+        });
+    }
+}
+
+std::string TfrmMain::ThumbnailPath(int index) const
+{
+    if (index < 0 || index >= grdThumbs_->Count())
+        return {};
+    return WithSeparator(context_->Values().ThumbnailFolder) + grdThumbs_->Record(index).FileName;
+}
+
+void TfrmMain::ShowThumbnailPanel()
+{
+    if (!thumbnailsVisible_)
+        ToggleThumbnails();
+}
+
+void TfrmMain::SelectThumbnailFolder(const std::string& folder)
+{
+    const QModelIndex index = fsModel_->index(QString::fromStdString(folder));
+    if (index.isValid()) {
+        const QSignalBlocker quiet(tvShell_->selectionModel());
+        tvShell_->setCurrentIndex(index);
+        tvShell_->scrollTo(index);
+    }
+    FolderChosen(folder);
+}
+
+void TfrmMain::FolderChosen(const std::string& folder)
+{
+    std::error_code error;
+    std::string path = folder;
+    if (path.empty() || !fs::is_directory(path, error))
+        path = services_.ProgramFolder;
+    if (!thumbnailsVisible_ || WithSeparator(path) == WithSeparator(lastScannedFolder_))
+        return;
+    ScanFolder(path);
+}
+
+void TfrmMain::BrowseThumbnailFolder()
+{
+    ShowThumbnailPanel();
+    TFileDialogRequest request;
+    request.Kind = TFileDialogKind::Folder;
+    request.InitialDir = context_->Values().ThumbnailFolder;
+    const TFileDialogAnswer answer = services_.Dialogs.Run(request);
+    if (answer.Accepted && !answer.Files.empty())
+        SelectThumbnailFolder(answer.Files.front());
+}
+
+void TfrmMain::ScanFolder(const std::string& folder)
+{
+    if (folder.empty())
+        return;
+    const std::string path = WithSeparator(folder);
+    std::error_code error;
+    if (!fs::is_directory(path, error)) {
+        ShowErrorMessage(services_.Messages, FormatText(InvalidFolderMessage, {path}));
+        return;
+    }
+    context_->Values().ThumbnailFolder = path;
+    lastScannedFolder_ = path;
+    lblCurrFolder_->setText(QString::fromStdString("Current Folder: " + path));
+    context_->SetStatusText("Scanning Folder for images...");
+    const std::vector<TThumbnailFile> files = ListThumbnailFiles(path, context_->Values().ThumbnailFilter);
+    grdThumbs_->Clear();
+    if (files.empty()) {
+        context_->SetStatusText("Sorry no images found in " + path);
+        return;
+    }
+    grdThumbs_->SetCellSize(thumbnailSize_);
+    const QColor background = palette().color(QPalette::Base);
+    QProgressBar* progress = statusBar_->ProgressBar();
+    progress->setRange(0, static_cast<int>(files.size()) - 1);
+    progress->setValue(0);
+    progress->show();
+    {
+        TBusyCursor busy(services_.Messages);
+        for (size_t i = 0; i < files.size(); ++i) {
+            const int done = static_cast<int>((i + 1) * 100 / files.size());
+            context_->SetStatusText(
+                FormatText("Scanning folder for images... %s%s Complete", {std::to_string(done), "%"}));
+            progress->setValue(static_cast<int>(i));
+            const std::string file = path + files[i].Name;
+            const TBitmap picture = ReadPicture(imageReader_.get(), file, FileTypeIndex(file));
+            if (!picture.Empty())
+                grdThumbs_->Append({files[i].Name, picture.Height(), picture.Width(),
+                                    FileSizeKB(static_cast<int64_t>(files[i].Size))},
+                                   ThumbnailPicture(picture, thumbnailSize_, background));
+            // Repaints only: the user's clicks wait until the scan is over.
+            QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        }
+    }
+    progress->hide();
+    context_->SetStatusText({});
+}
+
+void TfrmMain::OpenThumbnail(int index)
+{
+    const std::string path = ThumbnailPath(index);
+    std::error_code error;
+    if (path.empty() || !fs::is_regular_file(path, error))
+        return;
+    Guarded(services_.Messages, [this, &path] {
+        // A picture starts a new animation of its own; a GIF opens.
+        context_->ThumbnailDrag = true;
+        context_->AddThumbnailFile(path);
+    });
+}
+
+void TfrmMain::CopyThumbnail(int index)
+{
+    const std::string path = ThumbnailPath(index);
+    std::error_code error;
+    if (path.empty() || !fs::is_regular_file(path, error))
+        return;
+    TBitmap picture;
+    bool copied = false;
+    try {
+        copied = ImportImageFile(*context_, path, picture, FileTypeIndex(path), true) == importBitmapFilled &&
+                 !picture.Empty();
+        if (copied) {
+            TMemoryStream dib;
+            picture.SaveToDIB(dib);
+            const auto* bytes = static_cast<const uint8_t*>(dib.Data());
+            copied =
+                clipboard_->SetData(ClipboardFormatBitmap, std::vector<uint8_t>(bytes, bytes + dib.Size()));
+        }
+    } catch (const std::exception&) {
+        copied = false;
+    }
+    if (!copied) {
+        ShowMessageBox(services_.Messages, TMsgDlgType::mtInformation, NotCopiedMessage, {TMsgDlgBtn::mbOK});
+        return;
+    }
+    if (context_->ActiveDocument() && context_->Frames().Selected() >= 0) {
+        context_->Actions().SetEnabled(ActEditPaste, context_->PasteAvailable());
+        context_->PublishStates();
+    }
+    services_.Messages.Beep();
+    ShowMessageBox(services_.Messages, TMsgDlgType::mtInformation, CopiedMessage, {TMsgDlgBtn::mbOK});
+}
+
+void TfrmMain::ShowThumbnailProperties(int index)
+{
+    const std::string path = ThumbnailPath(index);
+    if (path.empty())
+        return;
+    Guarded(services_.Messages, [this, &path] {
+        TfrmPrompts prompt(services_, *context_, ppImageProperties, this);
+        prompt.ShowImageProperties(path);
+        RunDialog(prompt);
+    });
+}
+
+} // namespace fl

@@ -1,0 +1,144 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The thumbnail browser in the main window: a folder scanned into the grid
+// (unreadable files left out, the pictures fitted to the cell), its pop-up
+// commands, Browse, and the favorite folders kept between runs.
+#include <QAction>
+#include <QImage>
+#include <QLabel>
+#include <QMenu>
+#include <QtTest>
+#include <filesystem>
+#include <fstream>
+
+#include "app/ThumbnailGrid.h"
+#include "document/EditorContext.h"
+#include "document/ProgramOptions.h"
+#include "platform/SettingsKeys.h"
+#include "windows/MainWindowSupport.h"
+
+namespace fl {
+
+namespace {
+
+using test::TMainWindowRig;
+
+std::string Folder(TMainWindowRig& rig, const std::string& name)
+{
+    const std::string folder = rig.File(name);
+    std::filesystem::create_directories(folder);
+    return folder;
+}
+
+void SavePicture(const std::string& path, int width, int height, QColor color)
+{
+    QImage picture(width, height, QImage::Format_RGB32);
+    picture.fill(color);
+    if (!picture.save(QString::fromStdString(path)))
+        qFatal("cannot write %s", path.c_str());
+}
+
+} // namespace
+
+class ThumbnailsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void aFolderBecomesThumbnailsOfItsReadableImages();
+    void thePopupCommandsActOnTheSelectedThumbnail();
+    void browseAndFavoritesChooseTheFolder();
+};
+
+void ThumbnailsTest::aFolderBecomesThumbnailsOfItsReadableImages()
+{
+    TMainWindowRig rig;
+    TfrmMain& window = rig.Start();
+    const std::string folder = Folder(rig, "pictures");
+    SavePicture(folder + "/wide.png", 300, 150, Qt::red);
+    SavePicture(folder + "/Tall.bmp", 150, 300, Qt::green);
+    std::ofstream(folder + "/broken.png") << "not a picture";
+    std::ofstream(folder + "/notes.txt") << "text";
+    window.ScanFolder(folder);
+    TThumbnailGrid& grid = window.ThumbnailGrid();
+    QCOMPARE(grid.Count(), 2);
+    QCOMPARE(grid.Record(0).FileName, std::string("Tall.bmp"));
+    QCOMPARE(grid.Record(1).FileName, std::string("wide.png"));
+    QCOMPARE(grid.Record(1).Height, 150);
+    QCOMPARE(grid.Record(1).Width, 300);
+    grid.Select(1);
+    QVERIFY(window.Context().StatusText().starts_with("wide.png - (150 x 300) "));
+    QCOMPARE(window.findChild<QLabel*>("lblCurrFolder")->text(),
+             QString::fromStdString("Current Folder: " + folder + "/"));
+
+    // An empty folder and a missing one are said.
+    window.ScanFolder(Folder(rig, "empty"));
+    QCOMPARE(grid.Count(), 0);
+    QVERIFY(window.Context().StatusText().starts_with("Sorry no images found in "));
+    window.ScanFolder(rig.File("missing"));
+    QCOMPARE(rig.MessagesWith("does not appear to be a valid path."), 1);
+}
+
+void ThumbnailsTest::thePopupCommandsActOnTheSelectedThumbnail()
+{
+    TMainWindowRig rig;
+    WriteIntegerSetting(rig.settings, KeyPaletteDefaults, 1);
+    TfrmMain& window = rig.Start();
+    const std::string folder = Folder(rig, "pictures");
+    SavePicture(folder + "/one.png", 20, 10, Qt::blue);
+    window.ScanFolder(folder);
+    TThumbnailGrid& grid = window.ThumbnailGrid();
+    QCOMPARE(grid.Count(), 1);
+    grid.Select(0);
+    QCOMPARE(grid.PathOf(0), folder + "/one.png");
+    const auto run = [&window](const char* name) {
+        window.findChild<QAction*>(QString::fromLatin1(name))->trigger();
+    };
+
+    // Open starts an animation of the picture; Insert adds it as a frame.
+    run("mniThumbOpen");
+    QCOMPARE(window.Context().DocumentCount(), 1);
+    QCOMPARE(window.Context().Animation().Frames.Count(), 1);
+    rig.modals.Push([](QDialog& dialog) { dialog.accept(); });
+    run("mniThumbInsert");
+    QCOMPARE(window.Context().Animation().Frames.Count(), 2);
+
+    run("mniThumbCopy");
+    QCOMPARE(rig.MessagesWith("Image successfully copied to the clipboard."), 1);
+    run("mniThumbEdit");
+    QCOMPARE(rig.shell.opened.back(), folder + "/one.png");
+    rig.modals.Push([](QDialog& dialog) { QCOMPARE(dialog.windowTitle(), QString("Image Properties")); });
+    run("mniThumbProperties");
+    QVERIFY(!rig.modals.Pending());
+}
+
+void ThumbnailsTest::browseAndFavoritesChooseTheFolder()
+{
+    TMainWindowRig rig;
+    TfrmMain& window = rig.Start();
+    const std::string folder = Folder(rig, "chosen");
+    SavePicture(folder + "/a.png", 8, 8, Qt::red);
+    rig.dialogs.QueueFiles({folder});
+    window.Action("ThumbsBrowse")->trigger();
+    QCOMPARE(window.ThumbnailGrid().Count(), 1);
+    QCOMPARE(rig.dialogs.Requests().back().Kind, TFileDialogKind::Folder);
+
+    // The current folder becomes a favorite, kept at exit.
+    QMenu& favorites = *window.findChild<QMenu*>("mnuFavorites");
+    favorites.actions().at(0)->trigger();
+    rig.Settle();
+    QCOMPARE(window.Favorites(), std::vector<std::string>{folder + "/"});
+    QVERIFY(rig.Exit());
+    QCOMPARE(ReadFavoriteFolders(rig.settings), std::vector<std::string>{folder + "/"});
+
+    // A favorite that went away is said and dropped.
+    TfrmMain& next = rig.Start();
+    std::filesystem::remove_all(folder);
+    QMenu& again = *next.findChild<QMenu*>("mnuFavorites");
+    again.actions().back()->trigger();
+    rig.Settle();
+    QCOMPARE(rig.MessagesWith("Folder may have moved or does not exist."), 1);
+    QVERIFY(next.Favorites().empty());
+}
+
+} // namespace fl
+
+QTEST_MAIN(fl::ThumbnailsTest)
+#include "ThumbnailsTest.moc"
