@@ -235,6 +235,9 @@ void TfrmMain::CreateThumbnailPanel()
     header->addWidget(btnTVClose_);
     lblCurrFolder_ = new QLabel("Current Folder:", pnlThumbs_);
     lblCurrFolder_->setObjectName("lblCurrFolder");
+    // A long folder name never widens the main window.
+    lblCurrFolder_->setMinimumWidth(1);
+    lblCurrFolder_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     header->addWidget(lblCurrFolder_, 1);
     btnCloseThumbs_ = new QToolButton(pnlThumbs_);
     btnCloseThumbs_->setObjectName("btnCloseThumbs");

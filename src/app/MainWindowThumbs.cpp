@@ -345,7 +345,7 @@ void TfrmMain::CopyThumbnail(int index)
         ShowMessageBox(services_.Messages, TMsgDlgType::mtInformation, NotCopiedMessage, {TMsgDlgBtn::mbOK});
         return;
     }
-    if (context_->ActiveDocument() && context_->Frames().Selected() >= 0) {
+    if (context_->ActiveDocument() && context_->Frames().Selected() >= 0 && !PreviewRunning()) {
         context_->Actions().SetEnabled(ActEditPaste, context_->PasteAvailable());
         context_->PublishStates();
     }

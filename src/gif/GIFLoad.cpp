@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "gif/ExtensionRegistry.h"
+#include "gif/Extensions.h"
 #include "gif/GIFImage.h"
 #include "gif/LZWDecoder.h"
 #include "gif/StreamIO.h"
@@ -13,6 +14,24 @@
 namespace fl {
 
 namespace {
+
+// Reads an application extension's header block, as the reader resolves
+// it: true for a loop extension, whose data the reader ends early at the
+// next block. Afterwards the stream stands at the extension's data.
+bool IsLoopExtensionHeader(TStream& stream)
+{
+    uint8_t size;
+    if (!stream.ReadByte(size))
+        return false;
+    if (size != 11) {
+        stream.Skip(size);
+        return false;
+    }
+    TGIFApplicationId id{};
+    if (stream.Read(id.data(), 11) != 11)
+        return false;
+    return FindApplicationClass(id) == &TGIFAppExtNSLoop::ClassInfo;
+}
 
 // The pixels the file's image descriptors ask for, found by walking the
 // block structure without decoding or allocating anything, so that a small
@@ -31,8 +50,9 @@ uint64_t DeclaredPixels(TStream& stream, int screenWidth, int screenHeight)
             if (!stream.ReadByte(label))
                 break;
             // As the reader does, a loop extension or control block missing
-            // its terminator ends where the next block starts.
-            if (label == 0xF9 || label == 0xFF) {
+            // its terminator ends where the next block starts; any other
+            // extension runs to its terminator, whatever its data hold.
+            if (label == 0xF9 || (label == 0xFF && IsLoopExtensionHeader(stream))) {
                 uint8_t size;
                 for (bool first = true; !(!first && NextBlockStartsHere(stream)); first = false) {
                     if (!stream.ReadByte(size) || size == 0)
