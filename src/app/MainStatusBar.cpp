@@ -42,6 +42,9 @@ TMainStatusBar::TMainStatusBar(QWidget* parent) : QStatusBar(parent)
 
     panel2_ = new QLabel(this);
     panel2_->setObjectName("StatusPanel2");
+    // A long status text is cut off rather than widening the main window.
+    panel2_->setMinimumWidth(1);
+    panel2_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     addWidget(panel2_, 1);
 }
 

@@ -107,8 +107,9 @@ void TGIFGraphicControlExtension::SetTransparentRGB(TColor color)
 void TGIFGraphicControlExtension::SaveToStream(TStream& stream)
 {
     SaveHead(stream);
-    const uint8_t bytes[6] = {BlockSize, ControlFlags, uint8_t(Delay), uint8_t(Delay >> 8), transparentIndex_,
-                              Terminator};
+    // Always a well-formed block: a stray byte read where the terminator
+    // belonged would make the written file read differently.
+    const uint8_t bytes[6] = {4, ControlFlags, uint8_t(Delay), uint8_t(Delay >> 8), transparentIndex_, 0};
     stream.Write(bytes, 6);
 }
 
