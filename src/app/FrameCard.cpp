@@ -9,6 +9,7 @@
 #include "app/BitmapImage.h"
 #include "app/FLListBox.h"
 #include "document/FrameListModel.h"
+#include "editing/ThumbnailFolder.h"
 
 namespace fl {
 

@@ -34,6 +34,7 @@
 #include "gif/GIFImage.h"
 #include "io/AviImport.h"
 #include "io/ImageFileReader.h"
+#include "io/ThumbnailScanner.h"
 #include "platform/Canvas.h"
 #include "platform/MessageService.h"
 #include "platform/SettingsKeys.h"
@@ -114,6 +115,8 @@ TfrmMain::TfrmMain(const TAppServices& services, QWidget* parent) : QMainWindow(
 TfrmMain::~TfrmMain()
 {
     destroying_ = true;
+    // The scan's workers post to this window: they end first.
+    scanner_.reset();
     // The preview's player calls back into this window: it ends first.
     HidePreview();
     ReleasePreview();

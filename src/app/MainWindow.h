@@ -53,6 +53,7 @@ class TMainStatusBar;
 class TMDIChild;
 class TfrmFloat;
 class TThumbnailGrid;
+class TThumbnailScanner;
 struct TWizardHooks;
 struct TOptionsHooks;
 struct TProgramOptions;
@@ -180,8 +181,10 @@ public:
     TfrmFloat& Inspector() const { return *inspector_; }
     // The options dialog in one of its uses (TOptionsUse).
     void ShowOptions(int use);
-    // Fills the thumbnail grid with the folder's images (again).
+    // Fills the thumbnail grid with the folder's images (again); the
+    // thumbnails are made in the background and appear as they come.
     void ScanFolder(const std::string& folder);
+    bool ThumbnailScanRunning() const;
     TThumbnailGrid& ThumbnailGrid() const { return *grdThumbs_; }
     const std::vector<std::string>& Favorites() const { return favorites_; }
     // Nobody is there to answer the welcome dialog (a picture of the screen
@@ -265,8 +268,15 @@ private:
     void ShowThumbnailPanel();
     // Selects the folder in the tree and scans it unless it was the last.
     void SelectThumbnailFolder(const std::string& folder);
+    // Selects and shows treeFolder_ in the tree, as far as it is read.
+    void ShowTreeFolder();
     void FolderChosen(const std::string& folder);
     void BrowseThumbnailFolder();
+    // Moves the thumbnails made so far into the grid, with progress.
+    void TakeScannedThumbnails();
+    // Empties the grid, cancelling a scan.
+    void ClearThumbnails();
+    void EndThumbnailScan();
     void OpenThumbnail(int index);
     void CopyThumbnail(int index);
     void ShowThumbnailProperties(int index);
@@ -431,6 +441,12 @@ private:
     QMenu* mnuFavorites_ = nullptr;
     std::vector<std::string> favorites_;
     std::string lastScannedFolder_;
+    // The folder the tree is to show until the user picks another.
+    QString treeFolder_;
+    // Made with the first scan: its workers are only started when needed.
+    std::unique_ptr<TThumbnailScanner> scanner_;
+    // A scan's progress is on the status bar and the grid's cursor.
+    bool thumbnailScanShown_ = false;
     bool unattended_ = false;
     QTimer* inspectorRefresh_ = nullptr;
     bool displayAnimation_ = true;

@@ -1,20 +1,20 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The thumbnail browser: the folder tree, scanning a folder into the grid
-// (one picture decoded at a time, with progress in the status bar), the
-// grid's pop-up commands and the favorite folders.
+// (in the background, with progress in the status bar), the grid's pop-up
+// commands and the favorite folders.
 #include <QAction>
 #include <QApplication>
 #include <QFileSystemModel>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
-#include <QPainter>
 #include <QProgressBar>
 #include <QSplitter>
 #include <QTreeView>
 #include <QVBoxLayout>
 #include <exception>
 #include <filesystem>
+#include <new>
 
 #include "app/BitmapImage.h"
 #include "app/MainStatusBar.h"
@@ -27,12 +27,11 @@
 #include "document/EditorContext.h"
 #include "document/FrameListModel.h"
 #include "document/ProgramOptions.h"
-#include "document/ThumbnailFolder.h"
 #include "editing/FileTypes.h"
 #include "editing/ImageImport.h"
 #include "editing/TextRoutines.h"
-#include "gif/GIFImage.h"
-#include "io/ImageFileReader.h"
+#include "editing/ThumbnailFolder.h"
+#include "io/ThumbnailScanner.h"
 #include "platform/Bitmap.h"
 #include "platform/Clipboard.h"
 #include "platform/FileDialogService.h"
@@ -48,6 +47,8 @@ namespace fs = std::filesystem;
 
 constexpr const char* InvalidFolderMessage = "%s does not appear to be a valid path.";
 constexpr const char* MissingFavoriteMessage = "Could not find %s. Folder may have moved or does not exist.";
+constexpr const char* OutOfMemoryMessage =
+    "Out of Memory: Cannot load thumbsnails. Please free up some memory and try again.";
 constexpr const char* CopiedMessage = "Image successfully copied to the clipboard.";
 constexpr const char* NotCopiedMessage = "Image was not successfully copied to the clipboard.";
 
@@ -56,45 +57,6 @@ std::string WithSeparator(std::string folder)
     if (!folder.empty() && folder.back() != '/')
         folder += '/';
     return folder;
-}
-
-// The picture of an image file, or an empty bitmap when it cannot be read;
-// a scan says nothing of unreadable files.
-TBitmap ReadPicture(TImageFileReader* reader, const std::string& path, int type)
-{
-    TBitmap picture;
-    try {
-        if (type == ftGIF) {
-            TGIFImage image;
-            image.LoadFromFile(path);
-            if (!image.IsEmpty())
-                image.CopyToGraphic(picture);
-        } else if (type == ftBMP) {
-            picture.LoadFromFile(path);
-        } else if (reader && reader->LoadImage(path, type, picture) != 0) {
-            picture = TBitmap();
-        }
-    } catch (const std::exception&) {
-        picture = TBitmap();
-    }
-    return picture;
-}
-
-// The picture scaled to fit the cell (when larger than the cell by more
-// than a pixel), centred on a cell of the window color.
-QImage ThumbnailPicture(const TBitmap& picture, int cell, const QColor& background)
-{
-    int width = 0, height = 0;
-    ThumbnailSize(picture.Width(), picture.Height(), cell, width, height);
-    QImage scaled = ToQImage(picture);
-    if (width != picture.Width() || height != picture.Height())
-        scaled = scaled.scaled(std::max(width, 1), std::max(height, 1), Qt::IgnoreAspectRatio,
-                               Qt::SmoothTransformation);
-    QImage thumbnail(cell, cell, QImage::Format_RGB32);
-    thumbnail.fill(background);
-    QPainter painter(&thumbnail);
-    painter.drawImage((cell - width) / 2, (cell - height) / 2, scaled);
-    return thumbnail;
 }
 
 } // namespace
@@ -113,11 +75,24 @@ QWidget* TfrmMain::CreateThumbnailBrowser(QWidget* parent)
         tvShell_->hideColumn(column);
     tvShell_->header()->hide();
     connect(tvShell_->selectionModel(), &QItemSelectionModel::currentChanged, this,
-            [this](const QModelIndex& current) { FolderChosen(fsModel_->filePath(current).toStdString()); });
+            [this](const QModelIndex& current) {
+                treeFolder_.clear();
+                FolderChosen(fsModel_->filePath(current).toStdString());
+            });
+    // The model reads folders in the background: the selected folder is
+    // shown again as each folder on its way is read.
+    connect(fsModel_, &QFileSystemModel::directoryLoaded, this, [this](const QString& loaded) {
+        if (!treeFolder_.isEmpty() && treeFolder_.startsWith(loaded))
+            ShowTreeFolder();
+    });
     grdThumbs_ = new TThumbnailGrid(vspThumbs_);
     grdThumbs_->PathOf = [this](int index) { return ThumbnailPath(index); };
     connect(grdThumbs_, &TThumbnailGrid::StatusChanged, this,
             [this](const QString& text) { context_->SetStatusText(text.toStdString()); });
+    connect(grdThumbs_, &TThumbnailGrid::PictureWanted, this, [this](int fileIndex) {
+        if (scanner_)
+            scanner_->Request(fileIndex);
+    });
     connect(grdThumbs_, &TThumbnailGrid::OpenRequested, this, [this](int index) { OpenThumbnail(index); });
     connect(grdThumbs_, &TThumbnailGrid::MenuRequested, this, [this](const QPoint& at) {
         RefreshThumbnailMenu();
@@ -168,7 +143,7 @@ void TfrmMain::CreateThumbnailMenu()
         ShowThumbnailPanel();
         ScanFolder(context_->Values().ThumbnailFolder);
     });
-    connect(Action("ThumbsClear"), &QAction::triggered, this, [this] { grdThumbs_->Clear(); });
+    connect(Action("ThumbsClear"), &QAction::triggered, this, [this] { ClearThumbnails(); });
 }
 
 void TfrmMain::RefreshThumbnailMenu()
@@ -229,13 +204,19 @@ void TfrmMain::ShowThumbnailPanel()
 
 void TfrmMain::SelectThumbnailFolder(const std::string& folder)
 {
-    const QModelIndex index = fsModel_->index(QString::fromStdString(folder));
-    if (index.isValid()) {
-        const QSignalBlocker quiet(tvShell_->selectionModel());
-        tvShell_->setCurrentIndex(index);
-        tvShell_->scrollTo(index);
-    }
+    treeFolder_ = QString::fromStdString(folder);
+    ShowTreeFolder();
     FolderChosen(folder);
+}
+
+void TfrmMain::ShowTreeFolder()
+{
+    const QModelIndex index = fsModel_->index(treeFolder_);
+    if (!index.isValid())
+        return;
+    const QSignalBlocker quiet(tvShell_->selectionModel());
+    tvShell_->setCurrentIndex(index);
+    tvShell_->scrollTo(index);
 }
 
 void TfrmMain::FolderChosen(const std::string& folder)
@@ -273,37 +254,80 @@ void TfrmMain::ScanFolder(const std::string& folder)
     context_->Values().ThumbnailFolder = path;
     lastScannedFolder_ = path;
     lblCurrFolder_->setText(QString::fromStdString("Current Folder: " + path));
+    ClearThumbnails();
     context_->SetStatusText("Scanning Folder for images...");
-    const std::vector<TThumbnailFile> files = ListThumbnailFiles(path, context_->Values().ThumbnailFilter);
-    grdThumbs_->Clear();
+    std::vector<TThumbnailFile> files = ListThumbnailFiles(path, context_->Values().ThumbnailFilter);
     if (files.empty()) {
         context_->SetStatusText("Sorry no images found in " + path);
         return;
     }
+    try {
+        grdThumbs_->Reserve(files.size());
+    } catch (const std::bad_alloc&) {
+        ShowErrorMessage(services_.Messages, OutOfMemoryMessage);
+        context_->SetStatusText({});
+        return;
+    }
     grdThumbs_->SetCellSize(thumbnailSize_);
-    const QColor background = palette().color(QPalette::Base);
     QProgressBar* progress = statusBar_->ProgressBar();
     progress->setRange(0, static_cast<int>(files.size()) - 1);
     progress->setValue(0);
     progress->show();
-    {
-        TBusyCursor busy(services_.Messages);
-        for (size_t i = 0; i < files.size(); ++i) {
-            const int done = static_cast<int>((i + 1) * 100 / files.size());
-            context_->SetStatusText(
-                FormatText("Scanning folder for images... %s%s Complete", {std::to_string(done), "%"}));
-            progress->setValue(static_cast<int>(i));
-            const std::string file = path + files[i].Name;
-            const TBitmap picture = ReadPicture(imageReader_.get(), file, FileTypeIndex(file));
-            if (!picture.Empty())
-                grdThumbs_->Append({files[i].Name, picture.Height(), picture.Width(),
-                                    FileSizeKB(static_cast<int64_t>(files[i].Size))},
-                                   ThumbnailPicture(picture, thumbnailSize_, background));
-            // Repaints only: the user's clicks wait until the scan is over.
-            QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-        }
+    // The window stays usable: the grid alone shows that work goes on.
+    grdThumbs_->viewport()->setCursor(Qt::BusyCursor);
+    thumbnailScanShown_ = true;
+    if (!scanner_) {
+        scanner_ = std::make_unique<TThumbnailScanner>();
+        scanner_->OnResultsReady = [this] {
+            QMetaObject::invokeMethod(this, [this] { TakeScannedThumbnails(); }, Qt::QueuedConnection);
+        };
     }
-    progress->hide();
+    scanner_->Start(path, std::move(files), thumbnailSize_);
+}
+
+bool TfrmMain::ThumbnailScanRunning() const
+{
+    return thumbnailScanShown_;
+}
+
+void TfrmMain::TakeScannedThumbnails()
+{
+    if (!scanner_)
+        return;
+    for (TScannedThumbnail& result : scanner_->TakeResults()) {
+        const QImage picture = ToQImage(result.Thumbnail.Picture);
+        if (result.Refill)
+            grdThumbs_->Refill(result.FileIndex, picture);
+        else
+            grdThumbs_->Append(result.Thumbnail.Record, result.FileIndex, picture);
+    }
+    if (!thumbnailScanShown_)
+        return; // refills after the scan
+    const int count = scanner_->Count();
+    const int done = scanner_->Done();
+    if (done >= count) {
+        EndThumbnailScan();
+        return;
+    }
+    context_->SetStatusText(FormatText("Scanning folder for images... %s%s Complete",
+                                       {std::to_string(int64_t(done) * 100 / count), "%"}));
+    statusBar_->ProgressBar()->setValue(std::max(done - 1, 0));
+}
+
+void TfrmMain::ClearThumbnails()
+{
+    if (scanner_)
+        scanner_->Cancel();
+    grdThumbs_->Clear();
+    if (thumbnailScanShown_)
+        EndThumbnailScan();
+}
+
+void TfrmMain::EndThumbnailScan()
+{
+    thumbnailScanShown_ = false;
+    statusBar_->ProgressBar()->hide();
+    grdThumbs_->viewport()->unsetCursor();
     context_->SetStatusText({});
 }
 

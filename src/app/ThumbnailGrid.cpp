@@ -35,26 +35,77 @@ void TThumbnailGrid::SetCellSize(int size)
 
 void TThumbnailGrid::Clear()
 {
-    records_.clear();
-    pictures_.clear();
+    cells_.clear();
+    pictureBytes_ = 0;
     selected_ = -1;
     UpdateScrollRange();
     viewport()->update();
 }
 
-void TThumbnailGrid::Append(const TThumbnailRecord& record, const QImage& picture)
+void TThumbnailGrid::Append(const TThumbnailRecord& record, int fileIndex, const QImage& picture)
 {
-    records_.push_back(record);
-    pictures_.push_back(picture);
+    cells_.push_back({record, fileIndex, {}, false});
+    KeepPicture(cells_.back(), picture);
     UpdateScrollRange();
     viewport()->update();
+}
+
+void TThumbnailGrid::Refill(int fileIndex, const QImage& picture)
+{
+    // Cells are in file order, with the unreadable files left out.
+    const auto cell = std::lower_bound(cells_.begin(), cells_.end(), fileIndex,
+                                       [](const TCell& c, int index) { return c.FileIndex < index; });
+    if (cell == cells_.end() || cell->FileIndex != fileIndex || !cell->Picture.isNull())
+        return;
+    KeepPicture(*cell, picture);
+    viewport()->update();
+}
+
+void TThumbnailGrid::KeepPicture(TCell& cell, const QImage& picture)
+{
+    cell.Picture = picture;
+    cell.Wanted = false;
+    pictureBytes_ += static_cast<size_t>(picture.sizeInBytes());
+    if (pictureBytes_ > pictureBudget_)
+        TrimPictures();
+}
+
+void TThumbnailGrid::SetPictureBudget(size_t bytes)
+{
+    pictureBudget_ = bytes;
+    if (pictureBytes_ > pictureBudget_)
+        TrimPictures();
+}
+
+std::pair<int, int> TThumbnailGrid::VisibleRange() const
+{
+    const int width = ColumnWidth();
+    const int columns = Columns();
+    const int top = verticalScrollBar()->value() / width;
+    const int bottom = (verticalScrollBar()->value() + viewport()->height()) / width + 1;
+    return {std::min(top * columns, Count()), std::min(bottom * columns, Count())};
+}
+
+void TThumbnailGrid::TrimPictures()
+{
+    const auto [first, last] = VisibleRange();
+    const size_t goal = pictureBudget_ / 4 * 3;
+    // Alternately from the far end above and below the visible rows.
+    int above = 0;
+    int below = Count() - 1;
+    while (pictureBytes_ > goal && (above < first || below >= last)) {
+        const bool takeAbove = above < first && (below < last || first - above >= below - last);
+        TCell& cell = cells_[static_cast<size_t>(takeAbove ? above++ : below--)];
+        pictureBytes_ -= static_cast<size_t>(cell.Picture.sizeInBytes());
+        cell.Picture = QImage();
+    }
 }
 
 void TThumbnailGrid::Select(int index)
 {
     selected_ = index >= 0 && index < Count() ? index : -1;
     viewport()->update();
-    emit StatusChanged(selected_ >= 0 ? QString::fromStdString(ThumbnailStatusText(records_[selected_]))
+    emit StatusChanged(selected_ >= 0 ? QString::fromStdString(ThumbnailStatusText(cells_[static_cast<size_t>(selected_)].Record))
                                       : QString());
 }
 
@@ -112,10 +163,9 @@ void TThumbnailGrid::paintEvent(QPaintEvent*)
     const QPalette& colors = palette();
     painter.fillRect(viewport()->rect(), colors.color(QPalette::Base));
     const int lineHeight = fontMetrics().height();
-    for (int i = 0; i < Count(); ++i) {
+    const auto [first, last] = VisibleRange();
+    for (int i = first; i < last; ++i) {
         const QRect cell = CellRect(i);
-        if (!cell.intersects(viewport()->rect()))
-            continue;
         const QRect inset = cell.adjusted(2, 2, -2, -2);
         const bool selected = i == selected_;
         painter.fillRect(inset, colors.color(selected ? QPalette::Highlight : QPalette::Button));
@@ -123,14 +173,27 @@ void TThumbnailGrid::paintEvent(QPaintEvent*)
         // The picture centred in the inset cell above the two text lines,
         // inside a sunken edge.
         const QRect picture(inset.left() + (inset.width() - cell_) / 2, inset.top() + 4, cell_, cell_);
-        painter.drawImage(picture.topLeft(), pictures_[static_cast<size_t>(i)]);
+        TCell& entry = cells_[static_cast<size_t>(i)];
+        if (!entry.Picture.isNull()) {
+            // Centred; a picture a pixel larger than the cell loses its
+            // last row and column.
+            painter.save();
+            painter.setClipRect(picture);
+            painter.fillRect(picture, colors.color(QPalette::Base));
+            painter.drawImage(picture.left() + (cell_ - entry.Picture.width()) / 2,
+                              picture.top() + (cell_ - entry.Picture.height()) / 2, entry.Picture);
+            painter.restore();
+        } else if (!entry.Wanted) {
+            entry.Wanted = true;
+            emit PictureWanted(entry.FileIndex);
+        }
         QStyleOptionFrame edge;
         edge.initFrom(viewport());
         edge.rect = picture.adjusted(-2, -2, 2, 2);
         edge.state |= QStyle::State_Sunken;
         edge.lineWidth = 1;
         style()->drawPrimitive(QStyle::PE_Frame, &edge, &painter, viewport());
-        const TThumbnailRecord& record = records_[static_cast<size_t>(i)];
+        const TThumbnailRecord& record = entry.Record;
         const QRect dimensions(inset.left(), picture.bottom() + 3, inset.width(), lineHeight);
         painter.drawText(dimensions, Qt::AlignHCenter | Qt::AlignTop,
                          QStringLiteral("%1 x %2").arg(record.Height).arg(record.Width));
@@ -217,7 +280,8 @@ void TThumbnailGrid::StartDrag()
     // Qt owns the drag object and deletes it once the drag is over.
     auto* drag = new QDrag(this);
     drag->setMimeData(MakeThumbnailDragData(PathOf(selected_)).release());
-    drag->setPixmap(QPixmap::fromImage(pictures_[static_cast<size_t>(selected_)]));
+    if (HasPicture(selected_))
+        drag->setPixmap(QPixmap::fromImage(cells_[static_cast<size_t>(selected_)].Picture));
     drag->setDragCursor(DragCursor().pixmap(), Qt::CopyAction);
     drag->exec(Qt::CopyAction);
 }

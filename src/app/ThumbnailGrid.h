@@ -9,9 +9,10 @@
 #include <QImage>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
-#include "document/ThumbnailFolder.h"
+#include "editing/ThumbnailFolder.h"
 
 namespace fl {
 
@@ -26,10 +27,21 @@ public:
 
     // Empties the grid.
     void Clear();
-    // Adds a thumbnail: its record and its picture, CellSize() square.
-    void Append(const TThumbnailRecord& record, const QImage& picture);
-    int Count() const { return static_cast<int>(records_.size()); }
-    const TThumbnailRecord& Record(int index) const { return records_.at(static_cast<size_t>(index)); }
+    // Room for this many thumbnails; throws std::bad_alloc.
+    void Reserve(size_t count) { cells_.reserve(count); }
+    // Adds a thumbnail: its record, its place in the scanned file list and
+    // its picture (at most CellSize() + 1 on a side, drawn centred).
+    void Append(const TThumbnailRecord& record, int fileIndex, const QImage& picture);
+    // Gives a thumbnail its picture again after the cache dropped it.
+    void Refill(int fileIndex, const QImage& picture);
+    int Count() const { return static_cast<int>(cells_.size()); }
+    const TThumbnailRecord& Record(int index) const { return cells_.at(static_cast<size_t>(index)).Record; }
+    bool HasPicture(int index) const { return !cells_.at(static_cast<size_t>(index)).Picture.isNull(); }
+
+    // The pictures kept: beyond this many bytes those farthest from the
+    // visible rows are dropped, and made again when scrolled into view.
+    void SetPictureBudget(size_t bytes);
+    size_t PictureBytes() const { return pictureBytes_; }
 
     // -1 when none is.
     int Selected() const { return selected_; }
@@ -51,6 +63,8 @@ signals:
     // thumbnails).
     void StatusChanged(const QString& text);
     void OpenRequested(int index);
+    // A visible thumbnail whose picture the cache dropped.
+    void PictureWanted(int fileIndex);
     void MenuRequested(const QPoint& globalPosition);
 
 protected:
@@ -63,12 +77,25 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    struct TCell {
+        TThumbnailRecord Record;
+        int FileIndex = 0;
+        QImage Picture;
+        bool Wanted = false;
+    };
     void UpdateScrollRange();
     void StartDrag();
+    void KeepPicture(TCell& cell, const QImage& picture);
+    // Drops pictures, farthest from the visible rows first, down to three
+    // quarters of the budget.
+    void TrimPictures();
+    // The first and one past the last index drawn in the viewport.
+    std::pair<int, int> VisibleRange() const;
 
     int cell_ = 75;
-    std::vector<TThumbnailRecord> records_;
-    std::vector<QImage> pictures_;
+    std::vector<TCell> cells_;
+    size_t pictureBytes_ = 0;
+    size_t pictureBudget_ = 96u << 20;
     int selected_ = -1;
     bool dragPending_ = false;
     QPoint dragStart_;

@@ -3,25 +3,10 @@
 
 #include <stdexcept>
 
+#include "editing/ThumbnailFolder.h"
 #include "platform/Canvas.h"
 
 namespace fl {
-
-void ThumbnailSize(int width, int height, int bound, int& thumbWidth, int& thumbHeight)
-{
-    thumbWidth = width;
-    thumbHeight = height;
-    if (width <= bound + 1 && height <= bound + 1)
-        return;
-    // 64-bit products: frame sides go up to 65535.
-    if (width > height) {
-        thumbWidth = bound;
-        thumbHeight = static_cast<int>(int64_t(height) * bound / width);
-    } else {
-        thumbHeight = bound;
-        thumbWidth = static_cast<int>(int64_t(width) * bound / height);
-    }
-}
 
 TFrameListItem TFrameListModel::MakeItem(const std::string& caption, const TBitmap& picture) const
 {

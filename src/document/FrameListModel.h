@@ -25,11 +25,6 @@ struct TFrameListItem {
     int FrameHeight = 0;
 };
 
-// The size a frame's thumbnail takes within a square bound: a frame wider
-// or taller than bound + 1 is scaled to the bound on its longer side,
-// aspect kept; a frame that fits keeps its size.
-void ThumbnailSize(int width, int height, int bound, int& thumbWidth, int& thumbHeight);
-
 class TFrameListModel final : public TFrameListView {
 public:
     void BeginUpdate() override { ++updating_; }

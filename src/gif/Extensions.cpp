@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "gif/Extensions.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "gif/ExtensionRegistry.h"
@@ -227,8 +228,15 @@ std::string TGIFApplicationExtension::AppIdText() const
 void TGIFApplicationExtension::SaveToStream(TStream& stream)
 {
     SaveHead(stream);
-    stream.WriteByte(11);
-    stream.Write(AppId.data(), AppId.size());
+    if (ShortHeader) {
+        stream.WriteByte(10);
+        stream.Write(AppId.data(), 10);
+    } else {
+        const size_t rest = std::min<size_t>(HeaderRest.size(), 255 - AppId.size());
+        stream.WriteByte(static_cast<uint8_t>(AppId.size() + rest));
+        stream.Write(AppId.data(), AppId.size());
+        stream.Write(HeaderRest.data(), rest);
+    }
     WriteAppData(stream);
 }
 
@@ -238,13 +246,17 @@ void TGIFApplicationExtension::LoadFromStream(TStream& stream)
     uint8_t size = 0;
     ReadExactly(stream, &size, 1);
     AppId.fill(0);
+    HeaderRest.clear();
+    ShortHeader = size == 10;
     if (size == 10) {
         ReadExactly(stream, AppId.data(), 10);
     } else if (size < 10) {
         throw GIFException("Unsupported Application Extension block size");
     } else {
         ReadExactly(stream, AppId.data(), 11);
-        stream.Skip(size - 11);
+        HeaderRest.resize(size - 11u);
+        // A stream cut short inside the header keeps what it holds.
+        HeaderRest.resize(static_cast<size_t>(stream.Read(HeaderRest.data(), HeaderRest.size())));
     }
     ReadAppData(stream);
 }

@@ -133,6 +133,12 @@ public:
 
     TGIFApplicationId AppId{};
     std::string AppIdText() const;
+    // A header block of other than 11 bytes is written back as it was
+    // read: 10 bytes of identifier, or the identifier and these bytes
+    // after it. Rewritten as a plain identifier, an extension of unknown
+    // layout could come back as a known one and be read differently.
+    bool ShortHeader = false;
+    std::vector<uint8_t> HeaderRest;
 
     void SaveToStream(TStream& stream) override;
     void LoadFromStream(TStream& stream) override;

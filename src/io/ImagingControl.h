@@ -44,17 +44,27 @@ public:
     TImagingControl& operator=(const TImagingControl&) = delete;
 
     // Decodes the file with the coder its extension names in the file-type
-    // table; the content is never used to pick another coder.
-    void LoadFile(const std::string& path);
+    // table; the content is never used to pick another coder. A reduced
+    // side lets a coder that can (JPEG) decode at a smaller scale that keeps
+    // both sides at least that large; the held image is then smaller than
+    // the stored one.
+    void LoadFile(const std::string& path, int reducedSide = 0);
     int ErrorCode() const { return error_; }
     // A readable text for the last failure; empty after a success.
     const std::string& ErrorText() const { return errorText_; }
 
     int ImageWidth() const;
     int ImageHeight() const;
+    // The picture's size as the file stores it, whatever scale it was
+    // decoded at.
+    int StoredWidth() const { return storedWidth_; }
+    int StoredHeight() const { return storedHeight_; }
     // Scales the held image to exactly the given size (1..32767 each, within
     // the pixel limit); false, with the image unchanged, when it cannot.
     bool Resize(int width, int height);
+    // The same for a small preview: samples a large picture down first and
+    // drops its profiles, much faster than Resize for large reductions.
+    bool Thumbnail(int width, int height);
     // The held image as a packed DIB (header, color table, pixels): 1 bit
     // for black-and-white pictures, 8-bit gray for gray ones, else 24 bits.
     // Empty when no image is held. Alpha is not carried.
@@ -62,10 +72,14 @@ public:
     void ReleaseImage();
 
 private:
+    bool Scale(int width, int height, bool thumbnail);
+
     struct TImpl;
     std::unique_ptr<TImpl> impl_;
     int error_ = icNoImage;
     std::string errorText_;
+    int storedWidth_ = 0;
+    int storedHeight_ = 0;
 };
 
 // Turns a block from CopyAsDIB into a bitmap: prefixes the 14-byte file

@@ -5,6 +5,7 @@
 
 #include "document/ActionStates.h"
 #include "document/FrameListModel.h"
+#include "editing/ThumbnailFolder.h"
 
 namespace fl {
 namespace {

@@ -13,6 +13,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QTabBar>
 #include <QTest>
@@ -375,11 +376,29 @@ void TExerciser::ThumbnailStep(TRandom& random)
 {
     TfrmMain& window = Window();
     TThumbnailGrid& grid = window.ThumbnailGrid();
-    switch (Pick(random, 5)) {
+    const std::string pool = dialogs_.OpenPool.front().substr(0, dialogs_.OpenPool.front().find_last_of('/'));
+    switch (Pick(random, 7)) {
     case 0:
         Note("  scan the pool folder");
-        window.ScanFolder(dialogs_.OpenPool.front().substr(0, dialogs_.OpenPool.front().find_last_of('/')));
+        window.ScanFolder(pool);
         break;
+    case 5:
+        // A scan interrupted by another, or by Clear, while it runs.
+        Note("  scan the pool folder twice, then maybe clear");
+        window.ScanFolder(pool);
+        window.ScanFolder(pool + "/");
+        if (Chance(random, 50))
+            window.Action("ThumbsClear")->trigger();
+        break;
+    case 6: {
+        // A small cache makes scrolling drop pictures and make them again.
+        const size_t budget = Chance(random, 50) ? size_t(1) << 16 : size_t(96) << 20;
+        Note("  picture budget " + std::to_string(budget) + ", scroll the grid");
+        grid.SetPictureBudget(budget);
+        QScrollBar& bar = *grid.verticalScrollBar();
+        bar.setValue(bar.minimum() + PickOf(random, bar.maximum() - bar.minimum() + 1));
+        break;
+    }
     case 1: {
         const int index = PickOf(random, grid.Count());
         if (index < 0 || !grid.isVisible())

@@ -19,6 +19,7 @@
 #include "app/FLListBox.h"
 #include "app/FrameCard.h"
 #include "document/FrameListModel.h"
+#include "editing/ThumbnailFolder.h"
 
 namespace fl {
 

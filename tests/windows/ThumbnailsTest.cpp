@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QMenu>
+#include <QScrollBar>
 #include <QtTest>
 #include <filesystem>
 #include <fstream>
@@ -37,6 +38,13 @@ void SavePicture(const std::string& path, int width, int height, QColor color)
         qFatal("cannot write %s", path.c_str());
 }
 
+// Scans and waits until every thumbnail is in the grid.
+void Scan(TfrmMain& window, const std::string& folder)
+{
+    window.ScanFolder(folder);
+    QTRY_VERIFY_WITH_TIMEOUT(!window.ThumbnailScanRunning(), 30000);
+}
+
 } // namespace
 
 class ThumbnailsTest : public QObject {
@@ -45,6 +53,8 @@ private slots:
     void aFolderBecomesThumbnailsOfItsReadableImages();
     void thePopupCommandsActOnTheSelectedThumbnail();
     void browseAndFavoritesChooseTheFolder();
+    void aNewerScanReplacesARunningOne();
+    void picturesBeyondTheBudgetAreMadeAgainWhenShown();
 };
 
 void ThumbnailsTest::aFolderBecomesThumbnailsOfItsReadableImages()
@@ -56,9 +66,14 @@ void ThumbnailsTest::aFolderBecomesThumbnailsOfItsReadableImages()
     SavePicture(folder + "/Tall.bmp", 150, 300, Qt::green);
     std::ofstream(folder + "/broken.png") << "not a picture";
     std::ofstream(folder + "/notes.txt") << "text";
+    SavePicture(folder + "/zz-unreadable.png", 4, 4, Qt::blue);
+    std::filesystem::permissions(folder + "/zz-unreadable.png", std::filesystem::perms::none);
+    const bool readsAnything = std::ifstream(folder + "/zz-unreadable.png").good(); // as root
     window.ScanFolder(folder);
+    QVERIFY(window.ThumbnailScanRunning() || window.ThumbnailGrid().Count() == 0);
+    QTRY_VERIFY(!window.ThumbnailScanRunning());
     TThumbnailGrid& grid = window.ThumbnailGrid();
-    QCOMPARE(grid.Count(), 2);
+    QCOMPARE(grid.Count(), readsAnything ? 3 : 2);
     QCOMPARE(grid.Record(0).FileName, std::string("Tall.bmp"));
     QCOMPARE(grid.Record(1).FileName, std::string("wide.png"));
     QCOMPARE(grid.Record(1).Height, 150);
@@ -69,7 +84,7 @@ void ThumbnailsTest::aFolderBecomesThumbnailsOfItsReadableImages()
              QString::fromStdString("Current Folder: " + folder + "/"));
 
     // An empty folder and a missing one are said.
-    window.ScanFolder(Folder(rig, "empty"));
+    Scan(window, Folder(rig, "empty"));
     QCOMPARE(grid.Count(), 0);
     QVERIFY(window.Context().StatusText().starts_with("Sorry no images found in "));
     window.ScanFolder(rig.File("missing"));
@@ -83,7 +98,7 @@ void ThumbnailsTest::thePopupCommandsActOnTheSelectedThumbnail()
     TfrmMain& window = rig.Start();
     const std::string folder = Folder(rig, "pictures");
     SavePicture(folder + "/one.png", 20, 10, Qt::blue);
-    window.ScanFolder(folder);
+    Scan(window, folder);
     TThumbnailGrid& grid = window.ThumbnailGrid();
     QCOMPARE(grid.Count(), 1);
     grid.Select(0);
@@ -117,7 +132,7 @@ void ThumbnailsTest::browseAndFavoritesChooseTheFolder()
     SavePicture(folder + "/a.png", 8, 8, Qt::red);
     rig.dialogs.QueueFiles({folder});
     window.Action("ThumbsBrowse")->trigger();
-    QCOMPARE(window.ThumbnailGrid().Count(), 1);
+    QTRY_COMPARE(window.ThumbnailGrid().Count(), 1);
     QCOMPARE(rig.dialogs.Requests().back().Kind, TFileDialogKind::Folder);
 
     // The current folder becomes a favorite, kept at exit.
@@ -136,6 +151,60 @@ void ThumbnailsTest::browseAndFavoritesChooseTheFolder()
     rig.Settle();
     QCOMPARE(rig.MessagesWith("Folder may have moved or does not exist."), 1);
     QVERIFY(next.Favorites().empty());
+}
+
+void ThumbnailsTest::aNewerScanReplacesARunningOne()
+{
+    TMainWindowRig rig;
+    TfrmMain& window = rig.Start();
+    const std::string many = Folder(rig, "many");
+    for (int i = 0; i < 80; ++i)
+        SavePicture(many + "/" + std::to_string(100 + i) + ".png", 400, 300, Qt::darkCyan);
+    const std::string few = Folder(rig, "few");
+    SavePicture(few + "/x.bmp", 9, 9, Qt::red);
+    SavePicture(few + "/y.bmp", 9, 9, Qt::red);
+    window.ScanFolder(many);
+    window.ScanFolder(few);
+    QTRY_VERIFY(!window.ThumbnailScanRunning());
+    // Whatever the first scan made in the meantime is gone.
+    QTest::qWait(50);
+    TThumbnailGrid& grid = window.ThumbnailGrid();
+    QCOMPARE(grid.Count(), 2);
+    QCOMPARE(grid.Record(1).FileName, std::string("y.bmp"));
+    QCOMPARE(window.Context().StatusText(), std::string());
+
+    // Clear stops a scan too.
+    window.ScanFolder(many);
+    window.Action("ThumbsClear")->trigger();
+    QVERIFY(!window.ThumbnailScanRunning());
+    QTest::qWait(50);
+    QCOMPARE(grid.Count(), 0);
+}
+
+void ThumbnailsTest::picturesBeyondTheBudgetAreMadeAgainWhenShown()
+{
+    TMainWindowRig rig;
+    TfrmMain& window = rig.Start();
+    const std::string folder = Folder(rig, "budget");
+    for (int i = 0; i < 60; ++i)
+        SavePicture(folder + "/" + std::to_string(100 + i) + ".bmp", 75, 75, Qt::magenta);
+    TThumbnailGrid& grid = window.ThumbnailGrid();
+    const size_t onePicture = 75 * 75 * 4;
+    grid.SetPictureBudget(onePicture * 12);
+    Scan(window, folder);
+    QCOMPARE(grid.Count(), 60);
+    QVERIFY(grid.PictureBytes() <= onePicture * 12);
+    int missing = -1;
+    for (int i = grid.Count() - 1; i >= 0; --i)
+        if (!grid.HasPicture(i))
+            missing = i;
+    QVERIFY(missing > 0);
+
+    // Scrolled into view, a dropped picture is made again.
+    grid.verticalScrollBar()->setValue(grid.CellRect(missing).top() + grid.verticalScrollBar()->value());
+    grid.viewport()->repaint();
+    QTRY_VERIFY(grid.HasPicture(missing));
+    QVERIFY(grid.PictureBytes() <= onePicture * 12);
 }
 
 } // namespace fl

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "document/ThumbnailFolder.h"
+#include "editing/ThumbnailFolder.h"
 
 #include <algorithm>
 #include <cctype>
@@ -86,6 +86,22 @@ int ThumbnailRows(int count, int columns)
     if (rows * columns < count)
         ++rows;
     return std::max(rows, 1);
+}
+
+void ThumbnailSize(int width, int height, int bound, int& thumbWidth, int& thumbHeight)
+{
+    thumbWidth = width;
+    thumbHeight = height;
+    if (width <= bound + 1 && height <= bound + 1)
+        return;
+    // 64-bit products: frame sides go up to 65535.
+    if (width > height) {
+        thumbWidth = bound;
+        thumbHeight = static_cast<int>(int64_t(height) * bound / width);
+    } else {
+        thumbHeight = bound;
+        thumbWidth = static_cast<int>(int64_t(width) * bound / height);
+    }
 }
 
 } // namespace fl

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "document/ThumbnailFolder.h"
+#include "editing/ThumbnailFolder.h"
 #include "editing/EditorTestSupport.h"
 
 namespace fl {

@@ -36,6 +36,11 @@ struct TThumbnailRecord {
 // "name - (h x w) nKB", the status text of a selected thumbnail.
 std::string ThumbnailStatusText(const TThumbnailRecord& record);
 
+// The size a picture's thumbnail takes within a square bound: a picture wider
+// or taller than bound + 1 is scaled to the bound on its longer side,
+// aspect kept; a picture that fits keeps its size.
+void ThumbnailSize(int width, int height, int bound, int& thumbWidth, int& thumbHeight);
+
 // The grid: a column is two text lines and the cell wide (plus 14), rows
 // are as high as columns are wide; at least one column; rows hold every
 // file (the count over the columns rounded half to even, one more when
