@@ -4,6 +4,7 @@
 // commands and the favorite folders.
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QFileSystemModel>
 #include <QHeaderView>
 #include <QLabel>
@@ -79,10 +80,15 @@ QWidget* TfrmMain::CreateThumbnailBrowser(QWidget* parent)
                 treeFolder_.clear();
                 FolderChosen(fsModel_->filePath(current).toStdString());
             });
-    // The model reads folders in the background: the selected folder is
-    // shown again as each folder on its way is read.
+    // The model reads folders in the background and sorts them later: the
+    // selected folder is shown again as each folder on its way is read and
+    // sorted.
     connect(fsModel_, &QFileSystemModel::directoryLoaded, this, [this](const QString& loaded) {
         if (!treeFolder_.isEmpty() && treeFolder_.startsWith(loaded))
+            ShowTreeFolder();
+    });
+    connect(fsModel_, &QFileSystemModel::layoutChanged, this, [this] {
+        if (!treeFolder_.isEmpty())
             ShowTreeFolder();
     });
     grdThumbs_ = new TThumbnailGrid(vspThumbs_);
@@ -204,7 +210,8 @@ void TfrmMain::ShowThumbnailPanel()
 
 void TfrmMain::SelectThumbnailFolder(const std::string& folder)
 {
-    treeFolder_ = QString::fromStdString(folder);
+    // The model knows folders by their paths without a final separator.
+    treeFolder_ = QDir::cleanPath(QString::fromStdString(folder));
     ShowTreeFolder();
     FolderChosen(folder);
 }

@@ -5,8 +5,10 @@
 #include <QAction>
 #include <QImage>
 #include <QLabel>
+#include <QFileSystemModel>
 #include <QMenu>
 #include <QScrollBar>
+#include <QTreeView>
 #include <QtTest>
 #include <filesystem>
 #include <fstream>
@@ -133,6 +135,11 @@ void ThumbnailsTest::browseAndFavoritesChooseTheFolder()
     rig.dialogs.QueueFiles({folder});
     window.Action("ThumbsBrowse")->trigger();
     QTRY_COMPARE(window.ThumbnailGrid().Count(), 1);
+    // The tree shows the folder as soon as the file system model reads it.
+    auto& tree = *window.findChild<QTreeView*>("tvShell");
+    QTRY_COMPARE(tree.currentIndex().data(QFileSystemModel::FilePathRole).toString(), QString::fromStdString(folder));
+    QVERIFY(tree.isExpanded(tree.currentIndex().parent()));
+    QTRY_VERIFY(tree.viewport()->rect().contains(tree.visualRect(tree.currentIndex()).center()));
     QCOMPARE(rig.dialogs.Requests().back().Kind, TFileDialogKind::Folder);
 
     // The current folder becomes a favorite, kept at exit.
@@ -179,6 +186,13 @@ void ThumbnailsTest::aNewerScanReplacesARunningOne()
     QVERIFY(!window.ThumbnailScanRunning());
     QTest::qWait(50);
     QCOMPARE(grid.Count(), 0);
+
+    // A folder that goes away during its scan ends it without a word.
+    const size_t said = rig.messages.Requests().size();
+    window.ScanFolder(many);
+    std::filesystem::remove_all(many);
+    QTRY_VERIFY(!window.ThumbnailScanRunning());
+    QCOMPARE(rig.messages.Requests().size(), said);
 }
 
 void ThumbnailsTest::picturesBeyondTheBudgetAreMadeAgainWhenShown()
