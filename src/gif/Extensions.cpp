@@ -235,7 +235,8 @@ void TGIFApplicationExtension::SaveToStream(TStream& stream)
         const size_t rest = std::min<size_t>(HeaderRest.size(), 255 - AppId.size());
         stream.WriteByte(static_cast<uint8_t>(AppId.size() + rest));
         stream.Write(AppId.data(), AppId.size());
-        stream.Write(HeaderRest.data(), rest);
+        if (rest > 0)
+            stream.Write(HeaderRest.data(), rest);
     }
     WriteAppData(stream);
 }
@@ -254,9 +255,11 @@ void TGIFApplicationExtension::LoadFromStream(TStream& stream)
         throw GIFException("Unsupported Application Extension block size");
     } else {
         ReadExactly(stream, AppId.data(), 11);
-        HeaderRest.resize(size - 11u);
-        // A stream cut short inside the header keeps what it holds.
-        HeaderRest.resize(static_cast<size_t>(stream.Read(HeaderRest.data(), HeaderRest.size())));
+        if (size > 11) {
+            HeaderRest.resize(size - 11u);
+            // A stream cut short inside the header keeps what it holds.
+            HeaderRest.resize(static_cast<size_t>(stream.Read(HeaderRest.data(), HeaderRest.size())));
+        }
     }
     ReadAppData(stream);
 }

@@ -30,6 +30,8 @@ size_t TMemoryStream::Read(void* buffer, size_t count)
     if (position_ >= size_)
         return 0;
     const size_t n = std::min(count, size_ - position_);
+    if (n == 0)
+        return 0;
     std::memcpy(buffer, data_ + position_, n);
     position_ += n;
     return n;

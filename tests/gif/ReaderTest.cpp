@@ -2,6 +2,8 @@
 // Reading GIF streams: leniency, warnings, errors and what the model holds.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "GIFBytes.h"
 #include "gif/GIFImage.h"
 #include "platform/GIFException.h"
@@ -139,6 +141,34 @@ TEST(ReaderTest, ExtensionsAreKeptAsRead)
     EXPECT_EQ(text->GridHeight, 4);
     EXPECT_EQ(text->BackgroundIndex, 8);
     EXPECT_EQ(text->Lines, TGIFLines{"hi"});
+}
+
+TEST(ReaderTest, AnApplicationHeaderOfAnotherLengthIsWrittenBackAsRead)
+{
+    // 15 bytes naming the loop extension, and 10 bytes: neither is one.
+    const std::vector<uint8_t> long_ = {0x21, 0xFF, 15, 'N', 'E', 'T', 'S', 'C', 'A', 'P', 'E', '2', '.', '0',
+                                        3, 1, 0, 0, 1, 'z', 0};
+    const std::vector<uint8_t> short_ = {0x21, 0xFF, 10, 'A', 'B', 'C', 'D', 'E', 'F', 'G', 'H', '1', '0', 0};
+    TGIFBytes gif;
+    gif.Header(1, 1, 2);
+    gif.data.insert(gif.data.end(), long_.begin(), long_.end());
+    gif.data.insert(gif.data.end(), short_.begin(), short_.end());
+    gif.Descriptor(0, 0, 1, 1).Pixels({1}, 1, 1, 1).Trailer();
+    for (int pass = 0; pass < 2; ++pass) {
+        TLoaded loaded;
+        test::Load(loaded, gif.data);
+        ASSERT_EQ(loaded.error, "");
+        TGIFSubImage& frame = *loaded.image.Frames[0];
+        EXPECT_EQ(frame.Extensions.Find<TGIFAppExtNSLoop>(), nullptr);
+        auto* unknown = frame.Extensions.Find<TGIFUnknownAppExtension>();
+        ASSERT_NE(unknown, nullptr);
+        ASSERT_EQ(unknown->DataBlocks.size(), 1u);
+        TMemoryStream saved;
+        loaded.image.SaveToStream(saved);
+        gif.data.assign(saved.Bytes().begin(), saved.Bytes().end());
+        EXPECT_NE(std::search(gif.data.begin(), gif.data.end(), long_.begin(), long_.end()), gif.data.end());
+        EXPECT_NE(std::search(gif.data.begin(), gif.data.end(), short_.begin(), short_.end()), gif.data.end());
+    }
 }
 
 TEST(ReaderTest, StructuralErrors)
