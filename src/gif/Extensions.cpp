@@ -168,7 +168,9 @@ const TGIFExtensionClass TGIFTextExtension::ClassInfo = {
 void TGIFTextExtension::SaveToStream(TStream& stream)
 {
     SaveHead(stream);
-    const uint8_t bytes[13] = {BlockSize,       uint8_t(GridLeft),    uint8_t(GridLeft >> 8),  uint8_t(GridTop),
+    // The header always holds the twelve bytes read, whatever size it
+    // claimed: the size written says so, as for control blocks.
+    const uint8_t bytes[13] = {12,              uint8_t(GridLeft),    uint8_t(GridLeft >> 8),  uint8_t(GridTop),
                                uint8_t(GridTop >> 8), uint8_t(GridWidth), uint8_t(GridWidth >> 8), uint8_t(GridHeight),
                                uint8_t(GridHeight >> 8), CellWidth,   CellHeight,              ForegroundIndex,
                                BackgroundIndex};

@@ -49,10 +49,20 @@ uint64_t DeclaredPixels(TStream& stream, int screenWidth, int screenHeight)
             uint8_t label;
             if (!stream.ReadByte(label))
                 break;
-            // As the reader does, a loop extension or control block missing
-            // its terminator ends where the next block starts; any other
-            // extension runs to its terminator, whatever its data hold.
-            if (label == 0xF9 || (label == 0xFF && IsLoopExtensionHeader(stream))) {
+            // As the reader does: a control block is its six bytes, its
+            // terminator only when it is zero or no block starts there; a
+            // loop extension missing its terminator ends where the next
+            // block starts; any other extension runs to its terminator,
+            // whatever its data hold.
+            if (label == 0xF9) {
+                stream.Skip(5);
+                uint8_t terminator;
+                if (stream.ReadByte(terminator) && terminator != 0) {
+                    stream.Skip(-1);
+                    if (!NextBlockStartsHere(stream))
+                        stream.Skip(1);
+                }
+            } else if (label == 0xFF && IsLoopExtensionHeader(stream)) {
                 uint8_t size;
                 for (bool first = true; !(!first && NextBlockStartsHere(stream)); first = false) {
                     if (!stream.ReadByte(size) || size == 0)
@@ -60,6 +70,10 @@ uint64_t DeclaredPixels(TStream& stream, int screenWidth, int screenHeight)
                     stream.Skip(size);
                 }
             } else {
+                // A plain text header is read as twelve bytes after its size
+                // byte, whatever size it claims; the text follows.
+                if (label == 0x01)
+                    stream.Skip(13);
                 SkipSubBlocks(stream);
             }
         } else if (byte == ',') {
