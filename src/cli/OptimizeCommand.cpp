@@ -9,6 +9,8 @@
 #include "cli/Commands.h"
 #include "gif/ColorMapOptimizer.h"
 #include "gif/GIFImage.h"
+#include "platform/FileReplace.h"
+#include "platform/Stream.h"
 
 namespace fl::cli {
 
@@ -57,18 +59,30 @@ int RunOptimize(const std::vector<std::string>& args)
         return 1;
     std::error_code error;
     const auto before = std::filesystem::file_size(paths[0], error);
+    uintmax_t after = 0;
     try {
         image.Optimize(options);
-        if (mergePalettes)
+        if (mergePalettes) {
             MergeColorMaps(image);
-        image.SaveToFile(paths[1]);
+            if (options & optimizeMergePixels)
+                image.ChooseCodeSizes();
+        }
+        TMemoryStream optimized;
+        image.SaveToStream(optimized);
+        after = static_cast<uintmax_t>(optimized.Size());
+        if (!error && after > before) {
+            // Never larger: the file as it was is what the user gets.
+            TMemoryStream original;
+            original.LoadFromFile(paths[0]);
+            ReplaceFileContents(paths[1], original.Data(), static_cast<size_t>(original.Size()));
+            std::printf("kept the original: the optimized animation would be larger (%llu bytes)\n",
+                        static_cast<unsigned long long>(after));
+            after = before;
+        } else {
+            ReplaceFileContents(paths[1], optimized.Data(), static_cast<size_t>(optimized.Size()));
+        }
     } catch (const std::exception& failure) {
         std::fprintf(stderr, "%s: %s\n", paths[1].c_str(), failure.what());
-        return 1;
-    }
-    const auto after = std::filesystem::file_size(paths[1], error);
-    if (error) {
-        std::fprintf(stderr, "%s: %s\n", paths[1].c_str(), error.message().c_str());
         return 1;
     }
     std::printf("before=%llu after=%llu\n", static_cast<unsigned long long>(before),

@@ -165,6 +165,9 @@ std::unique_ptr<TGIFImage> OptimizedCopy(TGIFImage& animation, const TOptimizeWi
     }
     if (options.RemoveLocalPalettes)
         MergeColorMaps(*copy);
+    // Index ranges are final only now.
+    if (options.MergePixels)
+        copy->ChooseCodeSizes();
     // Sizes are compared as the files would be written.
     NormalizeExtensions(*copy, true, defaults);
     return copy;

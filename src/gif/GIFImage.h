@@ -121,6 +121,11 @@ public:
     // pixels that repeat the previous frame transparent, trims transparent
     // borders. Stops every player first.
     void Optimize(TGIFOptimizeOptions options);
+    // Moves each frame's transparent index to its smallest free entry and
+    // lets a frame whose indices fit fewer bits than its color table's
+    // depth be written with narrower codes, where that is shorter. Part of
+    // Optimize with merged pixels; run it again once color tables change.
+    void ChooseCodeSizes();
 
     // Drawing and playback.
     //

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Writing the model as a GIF stream. The packed flag bytes of the header and
 // of each frame are recomputed from the color tables as they are written.
+#include <algorithm>
+
 #include "gif/GIFImage.h"
 #include "gif/PixelEncoder.h"
 #include "platform/GIFException.h"
@@ -44,6 +46,17 @@ void TGIFExtensionList::WriteAll(TStream& stream)
         extension->SaveToStream(stream);
 }
 
+bool TGIFSubImage::IndicesFit(int codeSize) const
+{
+    const uint8_t limit = static_cast<uint8_t>((1 << codeSize) - 1);
+    const uint8_t* pixels = Pixels();
+    const size_t count = pixels ? pixels_.size() : 0;
+    for (size_t i = 0; i < count; ++i)
+        if (pixels[i] > limit)
+            return false;
+    return true;
+}
+
 void TGIFSubImage::SaveToStream(TStream& stream)
 {
     Extensions.WriteAll(stream);
@@ -71,6 +84,10 @@ void TGIFSubImage::SaveToStream(TStream& stream)
     } else {
         depth = Image() ? Image()->WritingDepth() : 8;
         validCount = 1 << depth;
+    }
+    if (CodeSize >= 2 && CodeSize < depth && IndicesFit(CodeSize)) {
+        depth = CodeSize;
+        validCount = std::min(validCount, 1 << depth);
     }
     EncodeFramePixels(stream, Pixels(), Width(), Height(), Interlaced(), depth, validCount,
                       Image() ? Image()->Encoding : encodeLZW);

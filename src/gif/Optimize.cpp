@@ -10,10 +10,12 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <memory>
 #include <mutex>
 
 #include "gif/GIFImage.h"
 #include "gif/PixelEncoder.h"
+#include "gif/SymbolChooser.h"
 #include "gif/SubImage.h"
 
 namespace fl {
@@ -158,24 +160,44 @@ void TGIFSubImage::RemoveDuplicatePixels(TGIFSubImage* previous)
     // frame picks an index as an opaque one does.
     const bool transparent = IsTransparent(*this) && (ControlBlock->TransparentIndex() < colors.Count() ||
                                                       UsesIndex(*this, ControlBlock->TransparentIndex()));
-    int target;
+    // The pixels that show what the previous frame shows there.
+    const TPackedColors own = PackColors(colors);
+    const TPackedColors other = PackColors(previous->ActiveColors());
+    const int transparentIndex = transparent ? ControlBlock->TransparentIndex() : -1;
+    const int previousTransparentIndex = IsTransparent(*previous) ? previous->ControlBlock->TransparentIndex() : -1;
+    std::vector<bool> repeats(PixelCount(*this));
+    size_t replaced = 0;
+    for (int y = y0; y < y1; ++y) {
+        const size_t start = size_t(y - Top()) * size_t(Width()) + size_t(x0 - Left());
+        const uint8_t* row = pixels_.data() + start;
+        const uint8_t* below = previous->Pixels() + size_t(y - previous->Top()) * size_t(previous->Width()) +
+                               size_t(x0 - previous->Left());
+        for (int x = 0; x < x1 - x0; ++x) {
+            const uint8_t p = row[x], q = below[x];
+            if (p != transparentIndex && q != previousTransparentIndex && own[p] == other[q]) {
+                repeats[start + size_t(x)] = true;
+                ++replaced;
+            }
+        }
+    }
+    if (replaced == 0)
+        return;
+
+    int target = transparentIndex;
     bool appendTarget = false;
-    if (transparent) {
-        target = ControlBlock->TransparentIndex();
-    } else {
-        // Fixed: the new transparent index must be one that no pixel of
-        // this frame holds, else pixels of that color that differ from the
-        // previous frame would vanish. An unused entry is taken; failing
-        // that one black entry is appended to the active table (no frame
-        // shows the new index, so nothing else changes); a full table
-        // leaves the frame as it is.
+    if (!transparent) {
+        // Fixed: the new transparent index must be one that no pixel left
+        // opaque holds, else pixels of that color would vanish. An entry
+        // they do not use is taken; failing that one black entry is
+        // appended to the active table (no frame shows the new index, so
+        // nothing else changes); a full table leaves the frame as it is.
         if (colors.Count() == 0)
             return;
         std::array<bool, 256> used{};
         const uint8_t* pixels = Pixels();
         for (size_t i = 0, n = PixelCount(*this); i < n; ++i)
-            used[pixels[i]] = true;
-        target = -1;
+            if (!repeats[i])
+                used[pixels[i]] = true;
         for (int i = 0; i < colors.Count() && target < 0; ++i)
             if (!used[size_t(i)])
                 target = i;
@@ -189,28 +211,9 @@ void TGIFSubImage::RemoveDuplicatePixels(TGIFSubImage* previous)
             appendTarget = true;
         }
     }
-
-    const TPackedColors own = PackColors(colors);
-    const TPackedColors other = PackColors(previous->ActiveColors());
-    const bool previousTransparent = IsTransparent(*previous);
-    const int previousTransparentIndex =
-        previousTransparent ? previous->ControlBlock->TransparentIndex() : -1;
-    const uint8_t targetIndex = uint8_t(target);
-    size_t replaced = 0;
-    for (int y = y0; y < y1; ++y) {
-        uint8_t* row = pixels_.data() + size_t(y - Top()) * size_t(Width()) + size_t(x0 - Left());
-        const uint8_t* below = previous->Pixels() + size_t(y - previous->Top()) * size_t(previous->Width()) +
-                               size_t(x0 - previous->Left());
-        for (int x = 0; x < x1 - x0; ++x) {
-            const uint8_t p = row[x], q = below[x];
-            if (p == targetIndex || q == previousTransparentIndex)
-                continue;
-            if (own[p] == other[q]) {
-                row[x] = targetIndex;
-                ++replaced;
-            }
-        }
-    }
+    for (size_t i = 0, n = PixelCount(*this); i < n; ++i)
+        if (repeats[i])
+            pixels_[i] = uint8_t(target);
 
     if (!transparent && replaced > 0) {
         if (appendTarget)
@@ -299,6 +302,10 @@ public:
         Advance(Count());
         if (options_ & optimizeCleanup)
             RemoveInvisible();
+        if (options_ & optimizeMergePixels) {
+            ChooseRepeatedPixels();
+            image_.ChooseCodeSizes();
+        }
         if (options_ != 0) {
             image_.DropRenderings();
             image_.SignalChange();
@@ -386,13 +393,229 @@ private:
         }
     }
 
+    int CodeDepth(const TGIFSubImage& frame) const
+    {
+        return frame.LocalColors.Count() > 0 ? frame.LocalColors.Depth() : sharedDepth_;
+    }
+
     size_t EncodedSize(TGIFSubImage& frame) const
     {
-        const bool local = frame.LocalColors.Count() > 0;
         TMemoryStream stream;
         EncodeFramePixels(stream, frame.Pixels(), frame.Width(), frame.Height(), frame.Interlaced(),
-                          local ? frame.LocalColors.Depth() : sharedDepth_, 256, image_.Encoding);
+                          CodeDepth(frame), 256, image_.Encoding);
         return size_t(stream.Size());
+    }
+
+    // A pixel that shows what is already on the screen may be transparent
+    // or opaque in that color, whichever the frame held: the chooser picks
+    // per pixel what lets the coder's strings run on, and the frame keeps
+    // the shorter of its pixels and the chosen ones. The screen is followed
+    // in play order as colors, unknown where a player may show different
+    // things (before the first frame, cleared areas, frames not drawn).
+    void ChooseRepeatedPixels()
+    {
+        if (image_.Encoding != encodeLZW)
+            return;
+        // The screen is followed at 4 bytes a pixel: not for a screen far
+        // larger than the frames drawn on it.
+        const size_t screenPixels = size_t(image_.Width()) * size_t(image_.Height());
+        size_t framePixels = 0;
+        for (const auto& frame : image_.Frames)
+            framePixels += PixelCount(*frame);
+        if (screenPixels == 0 || screenPixels > GIFMemoryLimits.MaxFramePixels ||
+            screenPixels > 4 * framePixels + (size_t(1) << 20))
+            return;
+        std::vector<uint32_t> screen(screenPixels, kUnknown);
+        std::vector<uint32_t> saved;
+        // Later passes start at the honoured loop extension's frame.
+        TGIFAppExtNSLoop* loop = HonouredLoop(image_);
+        const int loopStart = loop ? image_.Frames.IndexOf(&loop->Frame()) : 0;
+        sharedDepth_ = image_.MaxDepth();
+        for (int i = 0; i < Count(); ++i) {
+            TGIFSubImage& frame = Frame(i);
+            const int disposal = DisposalOf(frame);
+            const bool drawn = HasWholePixels(frame) && disposal <= disposePrevious;
+            // Later passes draw the loop's first frame over the last one's
+            // screen, and a frame not drawn leaves it to the player: nothing
+            // shown before is known from there on.
+            if (i == loopStart || !drawn)
+                std::fill(screen.begin(), screen.end(), kUnknown);
+            if (!drawn)
+                continue;
+            if (i > loopStart && !frame.Interlaced())
+                ChooseFramePixels(frame, screen);
+            if (disposal == disposePrevious)
+                saved = screen;
+            Draw(frame, screen);
+            if (disposal == disposePrevious) {
+                screen.swap(saved);
+            } else if (disposal == disposeBackground) {
+                const TRect bounds = ClippedBounds(frame);
+                for (int y = bounds.Top; y < bounds.Bottom; ++y)
+                    std::fill_n(screen.begin() + ptrdiff_t(size_t(y) * size_t(image_.Width()) + size_t(bounds.Left)),
+                                bounds.Right - bounds.Left, kUnknown);
+            }
+        }
+    }
+
+    static constexpr uint32_t kUnknown = 0xFF000000u;
+
+    TRect ClippedBounds(const TGIFSubImage& frame) const
+    {
+        const TRect bounds = frame.BoundsRect();
+        return {std::max(bounds.Left, 0), std::max(bounds.Top, 0), std::min(bounds.Right, image_.Width()),
+                std::min(bounds.Bottom, image_.Height())};
+    }
+
+    void Draw(TGIFSubImage& frame, std::vector<uint32_t>& screen) const
+    {
+        const TPackedColors colors = PackColors(frame.ActiveColors());
+        const int t = IsTransparent(frame) ? frame.ControlBlock->TransparentIndex() : -1;
+        const TRect bounds = ClippedBounds(frame);
+        for (int y = bounds.Top; y < bounds.Bottom; ++y) {
+            const uint8_t* row = frame.Pixels() + size_t(y - frame.Top()) * size_t(frame.Width());
+            uint32_t* out = screen.data() + size_t(y) * size_t(image_.Width());
+            for (int x = bounds.Left; x < bounds.Right; ++x) {
+                const uint8_t p = row[x - frame.Left()];
+                if (p != t)
+                    out[x] = colors[p];
+            }
+        }
+    }
+
+    void ChooseFramePixels(TGIFSubImage& frame, const std::vector<uint32_t>& screen)
+    {
+        if (!IsTransparent(frame))
+            return;
+        const uint8_t t = frame.ControlBlock->TransparentIndex();
+        TGIFColorMap& table = frame.ActiveColors();
+        if (t >= table.Count())
+            return;
+        const TPackedColors colors = PackColors(table);
+        // The first entry of each color, for transparent pixels shown
+        // opaque; none for the transparent entry's own color.
+        std::vector<std::pair<uint32_t, uint8_t>> entries;
+        for (int c = table.Count() - 1; c >= 0; --c)
+            if (c != t)
+                entries.push_back({colors[size_t(c)], uint8_t(c)});
+        std::stable_sort(entries.begin(), entries.end(),
+                         [](const auto& a, const auto& b) { return a.first < b.first; });
+        const auto entryOf = [&](uint32_t color, uint8_t& index) {
+            auto found = std::lower_bound(entries.begin(), entries.end(), std::make_pair(color, uint8_t(0)),
+                                          [](const auto& a, const auto& b) { return a.first < b.first; });
+            if (found == entries.end() || found->first != color)
+                return false;
+            index = found->second;
+            return true;
+        };
+        const size_t count = PixelCount(frame);
+        const std::vector<uint8_t> current(frame.Pixels(), frame.Pixels() + count);
+        std::vector<uint8_t> own(current), other(current);
+        bool choices = false;
+        const int width = frame.Width();
+        for (int y = 0; y < frame.Height(); ++y) {
+            const int screenY = frame.Top() + y;
+            for (int x = 0; x < width; ++x) {
+                const int screenX = frame.Left() + x;
+                if (screenX >= image_.Width() || screenY >= image_.Height())
+                    continue;
+                const uint32_t under = screen[size_t(screenY) * size_t(image_.Width()) + size_t(screenX)];
+                const size_t i = size_t(y) * size_t(width) + size_t(x);
+                if (under == kUnknown)
+                    continue;
+                if (current[i] == t) {
+                    uint8_t index;
+                    if (entryOf(under, index)) {
+                        own[i] = index;
+                        choices = true;
+                    }
+                } else if (colors[current[i]] == under) {
+                    other[i] = t;
+                    choices = true;
+                }
+            }
+        }
+        if (!choices)
+            return;
+        const TRect whole{0, 0, frame.Width(), frame.Height()};
+        const std::vector<uint8_t> chosen = ChooseShortest(frame, own, other, whole);
+        if (EncodedSize(frame, chosen, whole) < EncodedSize(frame, current, whole))
+            std::memcpy(frame.Pixels(), chosen.data(), count);
+    }
+
+    // The frame's pixels within a box of it, row by row.
+    static std::vector<uint8_t> Cut(const TGIFSubImage& frame, const uint8_t* pixels, const TRect& box)
+    {
+        const size_t width = size_t(box.Right - box.Left);
+        std::vector<uint8_t> cut(width * size_t(box.Bottom - box.Top));
+        for (int y = box.Top; y < box.Bottom; ++y)
+            std::memcpy(cut.data() + size_t(y - box.Top) * width,
+                        pixels + size_t(y) * size_t(frame.Width()) + size_t(box.Left), width);
+        return cut;
+    }
+
+    size_t EncodedSize(const TGIFSubImage& frame, const std::vector<uint8_t>& cut, const TRect& box) const
+    {
+        TMemoryStream stream;
+        EncodeFramePixels(stream, cut.data(), box.Right - box.Left, box.Bottom - box.Top, frame.Interlaced(),
+                          CodeDepth(frame), 256, image_.Encoding);
+        return size_t(stream.Size());
+    }
+
+    // The box of a merged frame that trimming will keep: the pixels other
+    // than the transparent one, or the whole frame when it is not trimmed.
+    TRect KeptBox(const TGIFSubImage& frame) const
+    {
+        const TRect whole{0, 0, frame.Width(), frame.Height()};
+        if (!(options_ & optimizeTrim) || DisposalOf(frame) == disposeBackground)
+            return whole;
+        const uint8_t t = frame.ControlBlock->TransparentIndex();
+        TRect box{frame.Width(), frame.Height(), 0, 0};
+        for (int y = 0; y < frame.Height(); ++y) {
+            const uint8_t* row = frame.Pixels() + size_t(y) * size_t(frame.Width());
+            for (int x = 0; x < frame.Width(); ++x)
+                if (row[x] != t) {
+                    box = {std::min(box.Left, x), std::min(box.Top, y), std::max(box.Right, x + 1),
+                           std::max(box.Bottom, y + 1)};
+                }
+        }
+        return box.Left < box.Right ? box : whole;
+    }
+
+    // The chooser's picks for the pixels of a box, with whichever start
+    // preference encodes shorter.
+    std::vector<uint8_t> ChooseShortest(const TGIFSubImage& frame, const std::vector<uint8_t>& own,
+                                        const std::vector<uint8_t>& other, const TRect& box)
+    {
+        if (!chooser_)
+            chooser_ = std::make_unique<TSymbolChooser>();
+        const int depth = std::clamp(CodeDepth(frame), 2, 8);
+        std::vector<uint8_t> first(own.size()), second(own.size());
+        chooser_->Choose(own.data(), other.data(), first.data(), first.size(), depth);
+        chooser_->Choose(own.data(), other.data(), second.data(), second.size(), depth, true);
+        return EncodedSize(frame, second, box) < EncodedSize(frame, first, box) ? second : first;
+    }
+
+    // A merged frame's repeated pixels may be transparent or keep their own
+    // colors: the chooser picks per pixel what lets the coder's strings run
+    // on, in the box trimming keeps. Answers the frame's size as it will be
+    // written, its pixels the smaller of the merged and the chosen ones.
+    size_t ChooseMergedPixels(TGIFSubImage& frame, const std::vector<uint8_t>& original)
+    {
+        const TRect box = KeptBox(frame);
+        const std::vector<uint8_t> merged = Cut(frame, frame.Pixels(), box);
+        const size_t mergedSize = EncodedSize(frame, merged, box);
+        if (frame.Interlaced() || image_.Encoding != encodeLZW)
+            return mergedSize;
+        std::vector<uint8_t> chosen = ChooseShortest(frame, Cut(frame, original.data(), box), merged, box);
+        const size_t chosenSize = EncodedSize(frame, chosen, box);
+        if (chosenSize >= mergedSize)
+            return mergedSize;
+        const size_t width = size_t(box.Right - box.Left);
+        for (int y = box.Top; y < box.Bottom; ++y)
+            std::memcpy(frame.Pixels() + size_t(y) * size_t(frame.Width()) + size_t(box.Left),
+                        chosen.data() + size_t(y - box.Top) * width, width);
+        return chosenSize;
     }
 
     // Repeated pixels made transparent usually compress better, but in a
@@ -420,7 +643,7 @@ private:
         if (std::memcmp(frame.Pixels(), pixels.data(), pixels.size()) == 0)
             return;
         // A new control block costs its 8 bytes.
-        const size_t after = EncodedSize(frame) + (hadControl ? 0 : 8);
+        const size_t after = ChooseMergedPixels(frame, pixels) + (hadControl ? 0 : 8);
         if (after < before)
             return;
         std::memcpy(frame.Pixels(), pixels.data(), pixels.size());
@@ -536,10 +759,67 @@ private:
     int total_;
     // The depth frames without colors of their own are encoded with.
     int sharedDepth_ = 8;
+    // Made when first needed: its string table takes 4 MiB.
+    std::unique_ptr<TSymbolChooser> chooser_;
     int steps_ = 0;
 };
 
 } // namespace
+
+namespace {
+
+// The smallest free entry becomes the transparent index, so that a small
+// frame that uses few colors of a large table needs few bits.
+void LowerTransparentIndex(TGIFSubImage& frame)
+{
+    if (!IsTransparent(frame))
+        return;
+    const uint8_t t = frame.ControlBlock->TransparentIndex();
+    uint8_t* pixels = frame.Pixels();
+    const size_t count = PixelCount(frame);
+    std::array<bool, 256> used{};
+    for (size_t i = 0; i < count; ++i)
+        used[pixels[i]] = true;
+    used[t] = false;
+    const int limit = std::min<int>(t, frame.ActiveColors().Count());
+    int lowest = 0;
+    while (lowest < limit && used[size_t(lowest)])
+        ++lowest;
+    if (lowest >= limit)
+        return;
+    std::replace(pixels, pixels + count, t, uint8_t(lowest));
+    frame.ControlBlock->SetTransparentIndex(lowest);
+}
+
+} // namespace
+
+void TGIFImage::ChooseCodeSizes()
+{
+    const int shared = MaxDepth();
+    for (const auto& frame : Frames) {
+        frame->CodeSize = 0;
+        if (!HasWholePixels(*frame) || Encoding != encodeLZW)
+            continue;
+        LowerTransparentIndex(*frame);
+        const uint8_t* pixels = frame->Pixels();
+        const uint8_t highest = *std::max_element(pixels, pixels + PixelCount(*frame));
+        int bits = 2;
+        while (bits < 8 && (1 << bits) <= highest)
+            ++bits;
+        const int depth = std::clamp(frame->LocalColors.Count() > 0 ? frame->LocalColors.Depth() : shared, 2, 8);
+        if (bits >= depth)
+            continue;
+        const auto size = [&](int codeSize) {
+            TMemoryStream stream;
+            EncodeFramePixels(stream, pixels, frame->Width(), frame->Height(), frame->Interlaced(), codeSize, 256,
+                              encodeLZW);
+            return stream.Size();
+        };
+        if (size(bits) < size(depth))
+            frame->CodeSize = uint8_t(bits);
+    }
+    DropRenderings();
+}
 
 void TGIFImage::Optimize(TGIFOptimizeOptions options)
 {

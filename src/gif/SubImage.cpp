@@ -188,6 +188,7 @@ void TGIFSubImage::CopyFrom(const TGIFSubImage& source)
         return;
     Separator = source.Separator;
     FrameFlags = source.FrameFlags;
+    CodeSize = source.CodeSize;
     SetStoredGeometry(source.left_, source.top_, source.width_, source.height_);
     Transparent = source.Transparent;
     AllocPixels();

@@ -62,6 +62,10 @@ public:
 
     uint8_t Separator = 0x2C;
     uint8_t FrameFlags = 0;
+    // The LZW minimum code size the optimizer found enough for the frame's
+    // indices; 0 writes the color table's depth, as does a frame whose
+    // pixels came to need more since.
+    uint8_t CodeSize = 0;
     bool Interlaced() const { return FrameFlags & 0x40; }
     void SetInterlaced(bool value);
 
@@ -77,6 +81,8 @@ public:
     int ColorResolution() const { return Depth() - 1; }
 
     bool IsEmpty() const { return pixels_.empty() || width_ == 0 || height_ == 0; }
+    // Whether every pixel is below 2 to the power codeSize.
+    bool IndicesFit(int codeSize) const;
     uint8_t* Pixels() { return pixels_.empty() ? nullptr : pixels_.data(); }
     const uint8_t* Pixels() const { return pixels_.empty() ? nullptr : pixels_.data(); }
     size_t PixelBytes() const { return pixels_.size(); }

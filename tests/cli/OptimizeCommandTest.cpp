@@ -94,6 +94,32 @@ TEST(CliOptimize, OptionsChooseTheSteps)
     EXPECT_LT(std::filesystem::file_size(c.Output), std::filesystem::file_size(c.Input));
 }
 
+TEST(CliOptimize, AResultLargerThanTheInputKeepsTheInput)
+{
+    // One frame that nothing shrinks, written without its trailer: the
+    // optimized file, trailer included, would be a byte longer.
+    TOptimizeCase c;
+    TGIFImage image;
+    image.GlobalColors().Add(MakeColor(0, 0, 0));
+    image.GlobalColors().Add(MakeColor(255, 255, 255));
+    image.SetWidth(2);
+    image.SetHeight(2);
+    auto frame = std::make_unique<TGIFSubImage>(&image);
+    frame->SetGeometry(0, 0, 2, 2);
+    std::fill(frame->Pixels(), frame->Pixels() + 4, uint8_t(0));
+    frame->Pixels()[3] = 1;
+    image.AddFrame(std::move(frame));
+    TMemoryStream bytes;
+    image.SaveToStream(bytes);
+    const std::string input(reinterpret_cast<const char*>(bytes.Data()), size_t(bytes.Size()) - 1);
+    std::ofstream(c.Input, std::ios::binary | std::ios::trunc) << input;
+
+    const std::string output = c.Run("--all");
+    EXPECT_NE(output.find("kept the original"), std::string::npos) << output;
+    std::ifstream written(c.Output, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(written), {}), input);
+}
+
 TEST(CliOptimize, BadInputAndUsage)
 {
     TOptimizeCase c;

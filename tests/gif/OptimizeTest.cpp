@@ -217,19 +217,23 @@ TFrameLayout Noise(int size, int disposal, std::vector<std::array<int, 3>> chang
 
 TEST(OptimizeMergePixels, RepeatedPixelsBecomeTransparentWithAnUnusedIndex)
 {
-    // Frame 1 repeats frame 0 except one pixel, and uses index 0 (black)
-    // where frame 0 was red: index 0 must not become the transparent one.
+    // Frame 1 repeats frame 0 except three pixels, which use indices 0, 1
+    // and 4: none of them may become the transparent one, whatever the
+    // repeated pixels use.
     auto make = [] {
+        TFrameLayout first{0, 0, 4, 4, 1, 1, 10};
+        first.Spots = {{3, 3, 2}};
         TFrameLayout second{0, 0, 4, 4, 1, 1, 10};
-        second.Spots = {{1, 1, 0}, {2, 2, 4}};
-        return MakeAnimation(4, 4, {{0, 0, 4, 4, 1, 1, 10}, second});
+        second.Spots = {{1, 1, 0}, {2, 2, 4}, {3, 3, 1}};
+        return MakeAnimation(4, 4, {first, second});
     };
     auto merged = ExpectMergedPlaysAlike(make, 1, 0);
     TGIFSubImage& second = *merged->Frames[1];
     ASSERT_TRUE(second.Transparent);
     const uint8_t t = second.ControlBlock->TransparentIndex();
-    EXPECT_EQ(t, 2) << "first index no pixel uses";
+    EXPECT_EQ(t, 2) << "first index no pixel left opaque uses";
     EXPECT_EQ(second.PixelAt(0, 0), t);
+    EXPECT_EQ(second.PixelAt(3, 3), 1);
     EXPECT_EQ(second.PixelAt(1, 1), 0);
     EXPECT_EQ(second.PixelAt(2, 2), 4);
     ASSERT_EQ(second.Extensions.Count(), 1);
@@ -245,12 +249,17 @@ TEST(OptimizeMergePixels, RepeatedPixelsBecomeTransparentWithAnUnusedIndex)
 
 TEST(OptimizeMergePixels, EveryIndexUsedAppendsOneEntryWhenTheCodesStayAsWide)
 {
+    // The changed pixels use every index of the table; the repeated ones
+    // (the top rows) cannot lend theirs.
     auto make = [](int colors) {
         return [colors] {
+            TFrameLayout before{0, 0, 4, 4, 1, 1, 10};
             TFrameLayout full{0, 0, 4, 4, 1, 1, 10};
-            for (int i = 0; i < colors; ++i)
+            for (int i = 0; i < colors; ++i) {
+                before.Spots.push_back({i % 4, 2 + i / 4, (i + 1) % colors});
                 full.Spots.push_back({i % 4, 2 + i / 4, i});
-            auto image = MakeAnimation(4, 4, {{0, 0, 4, 4, 1, 1, 10}, full});
+            }
+            auto image = MakeAnimation(4, 4, {before, full});
             while (image->GlobalColors().Count() > colors)
                 image->GlobalColors().Delete(image->GlobalColors().Count() - 1);
             return image;
@@ -270,16 +279,18 @@ TEST(OptimizeMergePixels, EveryIndexUsedAppendsOneEntryWhenTheCodesStayAsWide)
 
 TEST(OptimizeMergePixels, OpaqueFrameUsingAll256ColorsIsUnchanged)
 {
+    // The first 256 pixels change, using every color; the rest repeat.
     auto make = [] {
         auto image = std::make_unique<TGIFImage>();
         image->SetWidth(16);
-        image->SetHeight(16);
+        image->SetHeight(32);
         for (int f = 0; f < 2; ++f) {
             auto frame = std::make_unique<TGIFSubImage>(image.get());
-            frame->SetGeometry(0, 0, 16, 16);
+            frame->SetGeometry(0, 0, 16, 32);
             for (int i = 0; i < 256; ++i) {
                 frame->LocalColors.Add(MakeColor(uint8_t(i), uint8_t(255 - i), uint8_t(i / 2)));
-                frame->Pixels()[i] = uint8_t(i);
+                frame->Pixels()[i] = uint8_t((i + f) % 256);
+                frame->Pixels()[256 + i] = uint8_t(i);
             }
             image->AddFrame(std::move(frame));
         }
@@ -288,7 +299,8 @@ TEST(OptimizeMergePixels, OpaqueFrameUsingAll256ColorsIsUnchanged)
     auto merged = ExpectMergedPlaysAlike(make, 1, 0);
     EXPECT_FALSE(merged->Frames[1]->Transparent);
     EXPECT_EQ(merged->Frames[1]->ControlBlock, nullptr);
-    EXPECT_EQ(merged->Frames[1]->PixelAt(5, 0), 5);
+    EXPECT_EQ(merged->Frames[1]->PixelAt(5, 0), 6);
+    EXPECT_EQ(merged->Frames[1]->PixelAt(5, 16), 5);
     EXPECT_EQ(merged->Frames[1]->LocalColors.Count(), 256);
 }
 

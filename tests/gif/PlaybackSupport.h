@@ -115,7 +115,8 @@ inline std::unique_ptr<TGIFImage> RandomAnimation(uint32_t seed)
                         disposal > 3 ? 1 : disposal,
                         delays[pick(4)],
                         transparent};
-        for (int s = pick(6); s > 0; --s)
+        // Sometimes busy, so that repeated pixels have choices worth making.
+        for (int s = pick(4) == 0 ? 4 * width * height : pick(6); s > 0; --s)
             layout.Spots.push_back({pick(width), pick(height), pick(8)});
         layouts.push_back(layout);
     }
