@@ -165,7 +165,7 @@ void TGIFSubImage::RemoveDuplicatePixels(TGIFSubImage* previous)
     const TPackedColors other = PackColors(previous->ActiveColors());
     const int transparentIndex = transparent ? ControlBlock->TransparentIndex() : -1;
     const int previousTransparentIndex = IsTransparent(*previous) ? previous->ControlBlock->TransparentIndex() : -1;
-    std::vector<bool> repeats(PixelCount(*this));
+    std::vector<uint8_t> repeats(PixelCount(*this));
     size_t replaced = 0;
     for (int y = y0; y < y1; ++y) {
         const size_t start = size_t(y - Top()) * size_t(Width()) + size_t(x0 - Left());
@@ -175,7 +175,7 @@ void TGIFSubImage::RemoveDuplicatePixels(TGIFSubImage* previous)
         for (int x = 0; x < x1 - x0; ++x) {
             const uint8_t p = row[x], q = below[x];
             if (p != transparentIndex && q != previousTransparentIndex && own[p] == other[q]) {
-                repeats[start + size_t(x)] = true;
+                repeats[start + size_t(x)] = 1;
                 ++replaced;
             }
         }
@@ -398,14 +398,6 @@ private:
         return frame.LocalColors.Count() > 0 ? frame.LocalColors.Depth() : sharedDepth_;
     }
 
-    size_t EncodedSize(TGIFSubImage& frame) const
-    {
-        TMemoryStream stream;
-        EncodeFramePixels(stream, frame.Pixels(), frame.Width(), frame.Height(), frame.Interlaced(),
-                          CodeDepth(frame), 256, image_.Encoding);
-        return size_t(stream.Size());
-    }
-
     // A pixel that shows what is already on the screen may be transparent
     // or opaque in that color, whichever the frame held: the chooser picks
     // per pixel what lets the coder's strings run on, and the frame keeps
@@ -537,9 +529,8 @@ private:
         }
         if (!choices)
             return;
-        const TRect whole{0, 0, frame.Width(), frame.Height()};
-        const std::vector<uint8_t> chosen = ChooseShortest(frame, own, other, whole);
-        if (EncodedSize(frame, chosen, whole) < EncodedSize(frame, current, whole))
+        std::vector<uint8_t> chosen;
+        if (ChooseShortest(frame, own, other, chosen) < PixelBits(frame, current, {0, 0, frame.Width(), frame.Height()}))
             std::memcpy(frame.Pixels(), chosen.data(), count);
     }
 
@@ -582,40 +573,60 @@ private:
         return box.Left < box.Right ? box : whole;
     }
 
-    // The chooser's picks for the pixels of a box, with whichever start
-    // preference encodes shorter.
-    std::vector<uint8_t> ChooseShortest(const TGIFSubImage& frame, const std::vector<uint8_t>& own,
-                                        const std::vector<uint8_t>& other, const TRect& box)
+    TSymbolChooser& Chooser()
     {
         if (!chooser_)
             chooser_ = std::make_unique<TSymbolChooser>();
+        return *chooser_;
+    }
+
+    // The bits the pixels of a box take: counted by the chooser, which
+    // follows the coder, or encoded where it cannot (interlaced frames,
+    // run-length encoding).
+    size_t PixelBits(const TGIFSubImage& frame, const std::vector<uint8_t>& cut, const TRect& box)
+    {
+        if (frame.Interlaced() || image_.Encoding != encodeLZW)
+            return EncodedSize(frame, cut, box) * 8;
+        std::vector<uint8_t> same(cut.size());
+        return Chooser().Choose(cut.data(), cut.data(), same.data(), cut.size(), std::clamp(CodeDepth(frame), 2, 8));
+    }
+
+    // The chooser's picks, with whichever start preference is shorter, and
+    // their bits.
+    size_t ChooseShortest(const TGIFSubImage& frame, const std::vector<uint8_t>& own,
+                          const std::vector<uint8_t>& other, std::vector<uint8_t>& chosen)
+    {
         const int depth = std::clamp(CodeDepth(frame), 2, 8);
-        std::vector<uint8_t> first(own.size()), second(own.size());
-        chooser_->Choose(own.data(), other.data(), first.data(), first.size(), depth);
-        chooser_->Choose(own.data(), other.data(), second.data(), second.size(), depth, true);
-        return EncodedSize(frame, second, box) < EncodedSize(frame, first, box) ? second : first;
+        std::vector<uint8_t> second(own.size());
+        chosen.resize(own.size());
+        const size_t first = Chooser().Choose(own.data(), other.data(), chosen.data(), chosen.size(), depth);
+        const size_t secondBits = Chooser().Choose(own.data(), other.data(), second.data(), second.size(), depth, true);
+        if (secondBits >= first)
+            return first;
+        chosen.swap(second);
+        return secondBits;
     }
 
     // A merged frame's repeated pixels may be transparent or keep their own
     // colors: the chooser picks per pixel what lets the coder's strings run
-    // on, in the box trimming keeps. Answers the frame's size as it will be
-    // written, its pixels the smaller of the merged and the chosen ones.
+    // on, in the box trimming keeps. Answers the bits of the frame's pixels
+    // as they will be written, the smaller of the merged and the chosen.
     size_t ChooseMergedPixels(TGIFSubImage& frame, const std::vector<uint8_t>& original)
     {
         const TRect box = KeptBox(frame);
         const std::vector<uint8_t> merged = Cut(frame, frame.Pixels(), box);
-        const size_t mergedSize = EncodedSize(frame, merged, box);
+        const size_t mergedBits = PixelBits(frame, merged, box);
         if (frame.Interlaced() || image_.Encoding != encodeLZW)
-            return mergedSize;
-        std::vector<uint8_t> chosen = ChooseShortest(frame, Cut(frame, original.data(), box), merged, box);
-        const size_t chosenSize = EncodedSize(frame, chosen, box);
-        if (chosenSize >= mergedSize)
-            return mergedSize;
+            return mergedBits;
+        std::vector<uint8_t> chosen;
+        const size_t chosenBits = ChooseShortest(frame, Cut(frame, original.data(), box), merged, chosen);
+        if (chosenBits >= mergedBits)
+            return mergedBits;
         const size_t width = size_t(box.Right - box.Left);
         for (int y = box.Top; y < box.Bottom; ++y)
             std::memcpy(frame.Pixels() + size_t(y) * size_t(frame.Width()) + size_t(box.Left),
                         chosen.data() + size_t(y - box.Top) * width, width);
-        return chosenSize;
+        return chosenBits;
     }
 
     // Repeated pixels made transparent usually compress better, but in a
@@ -638,12 +649,12 @@ private:
             frame.RemoveDuplicatePixels(&previous);
             return;
         }
-        const size_t before = EncodedSize(frame);
+        const size_t before = PixelBits(frame, pixels, {0, 0, frame.Width(), frame.Height()});
         frame.RemoveDuplicatePixels(&previous);
         if (std::memcmp(frame.Pixels(), pixels.data(), pixels.size()) == 0)
             return;
         // A new control block costs its 8 bytes.
-        const size_t after = ChooseMergedPixels(frame, pixels) + (hadControl ? 0 : 8);
+        const size_t after = ChooseMergedPixels(frame, pixels) + (hadControl ? 0 : 64);
         if (after < before)
             return;
         std::memcpy(frame.Pixels(), pixels.data(), pixels.size());

@@ -7,37 +7,49 @@ namespace fl {
 
 namespace {
 
-constexpr size_t kPairs = size_t(4096) << 8;
 // Codes up to 4094 are assigned; the next new string starts a new table.
 constexpr uint32_t kCodeLimit = 4095;
+constexpr int kMaxCodeSize = 12;
 
 } // namespace
 
-TSymbolChooser::TSymbolChooser() : codes_(kPairs), stamps_(kPairs) {}
+TSymbolChooser::TSymbolChooser() : slots_(kSlots, TSlot{0, 0, 0}), lastChild_(4096, ~0u) {}
 
 void TSymbolChooser::Add(uint32_t prefix, uint8_t symbol, uint16_t code)
 {
     const uint32_t key = prefix << 8 | symbol;
-    codes_[key] = code;
-    stamps_[key] = generation_;
+    uint32_t slot = Hash(key);
+    while (slots_[slot].Generation == generation_)
+        slot = (slot + 1) & (kSlots - 1);
+    slots_[slot] = {key, code, generation_};
 }
 
 void TSymbolChooser::Reset()
 {
+    std::fill(lastChild_.begin(), lastChild_.end(), ~0u);
     if (++generation_ == 0) {
-        std::fill(stamps_.begin(), stamps_.end(), uint16_t(0));
+        std::fill(slots_.begin(), slots_.end(), TSlot{0, 0, 0});
         generation_ = 1;
     }
 }
 
-void TSymbolChooser::Choose(const uint8_t* own, const uint8_t* other, uint8_t* chosen, size_t count,
-                            int minCodeSize, bool startOwn)
+size_t TSymbolChooser::Choose(const uint8_t* own, const uint8_t* other, uint8_t* chosen, size_t count,
+                              int minCodeSize, bool startOwn)
 {
-    if (count == 0)
-        return;
     Reset();
     const uint32_t base = (1u << minCodeSize) + 2;
     uint32_t next = base;
+    // The clear code, then each string's code at the width the coder has
+    // reached, then the end code.
+    int width = minCodeSize + 1;
+    size_t bits = size_t(width);
+    const auto output = [&] {
+        bits += size_t(width);
+        if (next > (1u << width) - 1 && width < kMaxCodeSize)
+            ++width;
+    };
+    if (count == 0)
+        return bits + size_t(width);
     // Whether pixel i can continue the string `code` with either index.
     const auto continues = [&](uint32_t code, size_t i) {
         return i < count && (Child(code, other[i]) != 0 || Child(code, own[i]) != 0);
@@ -67,15 +79,20 @@ void TSymbolChooser::Choose(const uint8_t* own, const uint8_t* other, uint8_t* c
             // pixel, which starts the next one.
             const uint8_t symbol = start(i);
             chosen[i] = symbol;
+            output();
             if (next < kCodeLimit) {
                 Add(prefix, symbol, uint16_t(next++));
             } else {
                 Reset();
                 next = base;
+                width = minCodeSize + 1;
+                bits += size_t(kMaxCodeSize);
             }
             prefix = symbol;
         }
     }
+    output();
+    return bits + size_t(width);
 }
 
 } // namespace fl
