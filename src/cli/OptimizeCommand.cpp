@@ -18,7 +18,16 @@ namespace {
 
 const char* const kUsage =
     "Usage: frameloom-cli optimize [--trim] [--merge-pixels] [--cleanup] [--color-tables] "
-    "[--merge-palettes] [--all] IN OUT\n";
+    "[--merge-palettes] [--all] [--lossy N] IN OUT\n"
+    "  --lossy N  0 (lossless, the default) to 200: colors may move about N/6 levels a channel\n";
+
+bool ParseLossy(const std::string& text, int& lossy)
+{
+    if (text.empty() || text.size() > 3 || text.find_first_not_of("0123456789") != std::string::npos)
+        return false;
+    lossy = std::stoi(text);
+    return lossy <= 200;
+}
 
 } // namespace
 
@@ -26,9 +35,17 @@ int RunOptimize(const std::vector<std::string>& args)
 {
     TGIFOptimizeOptions options = 0;
     bool mergePalettes = false;
+    int lossy = 0;
     std::vector<std::string> paths;
-    for (const std::string& arg : args) {
-        if (arg == "--trim") {
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "--lossy") {
+            if (i + 1 >= args.size() || !ParseLossy(args[++i], lossy)) {
+                std::fprintf(stderr, "frameloom-cli optimize: --lossy takes a number from 0 to 200\n");
+                std::fputs(kUsage, stderr);
+                return 2;
+            }
+        } else if (arg == "--trim") {
             options |= optimizeTrim;
         } else if (arg == "--merge-pixels") {
             options |= optimizeMergePixels;
@@ -61,10 +78,10 @@ int RunOptimize(const std::vector<std::string>& args)
     const auto before = std::filesystem::file_size(paths[0], error);
     uintmax_t after = 0;
     try {
-        image.Optimize(options);
+        image.Optimize(options, lossy);
         if (mergePalettes) {
             MergeColorMaps(image);
-            if (options & optimizeMergePixels)
+            if ((options & optimizeMergePixels) || lossy > 0)
                 image.ChooseCodeSizes();
         }
         TMemoryStream optimized;

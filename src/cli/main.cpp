@@ -18,7 +18,7 @@ void PrintUsage(std::FILE* out)
                "  frameloom-cli quantize [--method 0..9] [--bits 3..8] [--dither 0..6] IN OUT.gif\n"
                "  frameloom-cli render [--speed N] IN OUTDIR\n"
                "  frameloom-cli optimize [--trim] [--merge-pixels] [--cleanup] [--color-tables]\n"
-               "                         [--merge-palettes] [--all] IN OUT\n"
+               "                         [--merge-palettes] [--all] [--lossy N] IN OUT\n"
                "  frameloom-cli import IN OUT.gif\n"
                "  frameloom-cli export-frames [--format gif|jpg|bmp] [--frames 0,2,...]\n"
                "                         [--palette netscape|windows[:256..8]|system|gray|mono]\n"

@@ -89,6 +89,19 @@ TPackedColors PackColors(const TGIFColorMap& colors)
     return packed;
 }
 
+// How far apart two packed colors look: red, green and blue differences
+// weighted by how the eye takes them (more for green, red and blue by the
+// mean red level), squared. Equal differences of d in each channel come to
+// about 9 d squared.
+uint32_t ColorDistance2(uint32_t a, uint32_t b)
+{
+    const int red = int(a & 255) - int(b & 255);
+    const int green = int(a >> 8 & 255) - int(b >> 8 & 255);
+    const int blue = int(a >> 16 & 255) - int(b >> 16 & 255);
+    const int meanRed = (int(a & 255) + int(b & 255)) / 2;
+    return uint32_t(((512 + meanRed) * red * red >> 8) + 4 * green * green + ((767 - meanRed) * blue * blue >> 8));
+}
+
 TColor EntryColor(const TGIFColorMap& colors, int index)
 {
     const uint8_t* entry = colors.Data() + 3 * size_t(index);
@@ -276,9 +289,12 @@ void SortGlobalColors(TGIFImage& image)
 
 class TOptimizer {
 public:
-    TOptimizer(TGIFImage& image, TGIFOptimizeOptions options)
-        : image_(image), options_(options), total_(6 * image.Frames.Count())
+    TOptimizer(TGIFImage& image, TGIFOptimizeOptions options, int lossy)
+        : image_(image), options_(options), total_(6 * image.Frames.Count()), lossy_(std::clamp(lossy, 0, 200))
     {
+        // A color difference of lossy / 6 in each channel, squared, in the
+        // weighted distance below.
+        bound2_ = uint32_t(lossy_ * lossy_) / 4;
     }
 
     void Run()
@@ -302,11 +318,13 @@ public:
         Advance(Count());
         if (options_ & optimizeCleanup)
             RemoveInvisible();
-        if (options_ & optimizeMergePixels) {
+        if (lossy_ > 0)
+            ApproximatePixels();
+        else if (options_ & optimizeMergePixels)
             ChooseRepeatedPixels();
+        if ((options_ & optimizeMergePixels) || lossy_ > 0)
             image_.ChooseCodeSizes();
-        }
-        if (options_ != 0) {
+        if (options_ != 0 || lossy_ > 0) {
             image_.DropRenderings();
             image_.SignalChange();
         }
@@ -408,14 +426,8 @@ private:
     {
         if (image_.Encoding != encodeLZW)
             return;
-        // The screen is followed at 4 bytes a pixel: not for a screen far
-        // larger than the frames drawn on it.
-        const size_t screenPixels = size_t(image_.Width()) * size_t(image_.Height());
-        size_t framePixels = 0;
-        for (const auto& frame : image_.Frames)
-            framePixels += PixelCount(*frame);
-        if (screenPixels == 0 || screenPixels > GIFMemoryLimits.MaxFramePixels ||
-            screenPixels > 4 * framePixels + (size_t(1) << 20))
+        const size_t screenPixels = ScreenWorthFollowing();
+        if (screenPixels == 0)
             return;
         std::vector<uint32_t> screen(screenPixels, kUnknown);
         std::vector<uint32_t> saved;
@@ -438,7 +450,7 @@ private:
                 ChooseFramePixels(frame, screen);
             if (disposal == disposePrevious)
                 saved = screen;
-            Draw(frame, screen);
+            Draw(frame, frame.Pixels(), screen);
             if (disposal == disposePrevious) {
                 screen.swap(saved);
             } else if (disposal == disposeBackground) {
@@ -452,6 +464,113 @@ private:
 
     static constexpr uint32_t kUnknown = 0xFF000000u;
 
+    // The screen's pixels, or 0 when following it is not worth its 4 bytes
+    // a pixel: a screen far larger than the frames drawn on it.
+    size_t ScreenWorthFollowing() const
+    {
+        const size_t screenPixels = size_t(image_.Width()) * size_t(image_.Height());
+        size_t framePixels = 0;
+        for (const auto& frame : image_.Frames)
+            framePixels += PixelCount(*frame);
+        if (screenPixels > GIFMemoryLimits.MaxFramePixels || screenPixels > 4 * framePixels + (size_t(1) << 20))
+            return 0;
+        return screenPixels;
+    }
+
+    // Lossy coding: a pixel may take any index whose color is within the
+    // bound of what the original animation shows there at that moment, or
+    // the transparent index where what the lossy animation shows underneath
+    // is within it. Every pixel is measured against the original's screen,
+    // never against the lossy one, so errors do not add up from frame to
+    // frame. The screens are followed as in ChooseRepeatedPixels.
+    void ApproximatePixels()
+    {
+        const size_t screenPixels = ScreenWorthFollowing();
+        if (image_.Encoding != encodeLZW || screenPixels == 0)
+            return;
+        std::vector<uint32_t> target(screenPixels, kUnknown), shown(screenPixels, kUnknown);
+        std::vector<uint32_t> savedTarget, savedShown;
+        TGIFAppExtNSLoop* loop = HonouredLoop(image_);
+        const int loopStart = loop ? image_.Frames.IndexOf(&loop->Frame()) : 0;
+        sharedDepth_ = image_.MaxDepth();
+        for (int i = 0; i < Count(); ++i) {
+            TGIFSubImage& frame = Frame(i);
+            const int disposal = DisposalOf(frame);
+            const bool drawn = HasWholePixels(frame) && disposal <= disposePrevious;
+            if (i == loopStart || !drawn) {
+                std::fill(target.begin(), target.end(), kUnknown);
+                std::fill(shown.begin(), shown.end(), kUnknown);
+            }
+            if (!drawn)
+                continue;
+            const std::vector<uint8_t> exact(frame.Pixels(), frame.Pixels() + PixelCount(frame));
+            if (!frame.Interlaced())
+                ApproximateFrame(frame, target, shown);
+            if (disposal == disposePrevious) {
+                savedTarget = target;
+                savedShown = shown;
+            }
+            Draw(frame, exact.data(), target);
+            Draw(frame, frame.Pixels(), shown);
+            if (disposal == disposePrevious) {
+                target.swap(savedTarget);
+                shown.swap(savedShown);
+            } else if (disposal == disposeBackground) {
+                const TRect bounds = ClippedBounds(frame);
+                for (int y = bounds.Top; y < bounds.Bottom; ++y) {
+                    const ptrdiff_t start = ptrdiff_t(size_t(y) * size_t(image_.Width()) + size_t(bounds.Left));
+                    std::fill_n(target.begin() + start, bounds.Right - bounds.Left, kUnknown);
+                    std::fill_n(shown.begin() + start, bounds.Right - bounds.Left, kUnknown);
+                }
+            }
+        }
+    }
+
+    void ApproximateFrame(TGIFSubImage& frame, const std::vector<uint32_t>& target,
+                          const std::vector<uint32_t>& shown)
+    {
+        TGIFColorMap& table = frame.ActiveColors();
+        const int entries = table.Count();
+        const TPackedColors colors = PackColors(table);
+        const bool transparent = IsTransparent(frame);
+        const int t = transparent ? frame.ControlBlock->TransparentIndex() : -1;
+        const int usableT = t < entries ? t : -1;
+        const size_t count = PixelCount(frame);
+        // What each pixel must come close to (kUnknown: its own index
+        // only), and whether the transparent index may show what is
+        // underneath.
+        std::vector<uint32_t> goal(count, kUnknown);
+        // 1 + the distance, 0 where it may not.
+        std::vector<uint32_t> underOk(count);
+        const uint8_t* pixels = frame.Pixels();
+        const TRect bounds = ClippedBounds(frame);
+        for (int y = bounds.Top; y < bounds.Bottom; ++y)
+            for (int x = bounds.Left; x < bounds.Right; ++x) {
+                const size_t at = size_t(y) * size_t(image_.Width()) + size_t(x);
+                const size_t i = size_t(y - frame.Top()) * size_t(frame.Width()) + size_t(x - frame.Left());
+                goal[i] = transparent && pixels[i] == t ? target[at] : colors[pixels[i]];
+                if (goal[i] != kUnknown && shown[at] != kUnknown)
+                    if (const uint32_t distance = ColorDistance2(shown[at], goal[i]); distance <= bound2_)
+                        underOk[i] = distance + 1;
+            }
+        const auto accepts = [&](size_t i, uint8_t symbol) -> int64_t {
+            if (goal[i] == kUnknown)
+                return -1;
+            if (symbol == usableT)
+                return underOk[i] ? int64_t(underOk[i]) - 1 : -1;
+            if (symbol >= entries || symbol == t)
+                return -1;
+            const uint32_t distance = ColorDistance2(colors[symbol], goal[i]);
+            return distance <= bound2_ ? int64_t(distance) : -1;
+        };
+        std::vector<uint8_t> chosen(count);
+        const TRect whole{0, 0, frame.Width(), frame.Height()};
+        const std::vector<uint8_t> exact(pixels, pixels + count);
+        if (Chooser().ChooseClose(exact.data(), accepts, chosen.data(), count, std::clamp(CodeDepth(frame), 2, 8)) <
+            PixelBits(frame, exact, whole))
+            std::memcpy(frame.Pixels(), chosen.data(), count);
+    }
+
     TRect ClippedBounds(const TGIFSubImage& frame) const
     {
         const TRect bounds = frame.BoundsRect();
@@ -459,13 +578,14 @@ private:
                 std::min(bounds.Bottom, image_.Height())};
     }
 
-    void Draw(TGIFSubImage& frame, std::vector<uint32_t>& screen) const
+    // Draws the frame, or other pixels of its size, on a screen.
+    void Draw(TGIFSubImage& frame, const uint8_t* pixels, std::vector<uint32_t>& screen) const
     {
         const TPackedColors colors = PackColors(frame.ActiveColors());
         const int t = IsTransparent(frame) ? frame.ControlBlock->TransparentIndex() : -1;
         const TRect bounds = ClippedBounds(frame);
         for (int y = bounds.Top; y < bounds.Bottom; ++y) {
-            const uint8_t* row = frame.Pixels() + size_t(y - frame.Top()) * size_t(frame.Width());
+            const uint8_t* row = pixels + size_t(y - frame.Top()) * size_t(frame.Width());
             uint32_t* out = screen.data() + size_t(y) * size_t(image_.Width());
             for (int x = bounds.Left; x < bounds.Right; ++x) {
                 const uint8_t p = row[x - frame.Left()];
@@ -492,13 +612,18 @@ private:
                 entries.push_back({colors[size_t(c)], uint8_t(c)});
         std::stable_sort(entries.begin(), entries.end(),
                          [](const auto& a, const auto& b) { return a.first < b.first; });
+        // Neighbours mostly share their colors: the last answer first.
+        uint32_t lastColor = kUnknown;
+        int lastIndex = -1;
         const auto entryOf = [&](uint32_t color, uint8_t& index) {
-            auto found = std::lower_bound(entries.begin(), entries.end(), std::make_pair(color, uint8_t(0)),
-                                          [](const auto& a, const auto& b) { return a.first < b.first; });
-            if (found == entries.end() || found->first != color)
-                return false;
-            index = found->second;
-            return true;
+            if (color != lastColor) {
+                auto found = std::lower_bound(entries.begin(), entries.end(), std::make_pair(color, uint8_t(0)),
+                                              [](const auto& a, const auto& b) { return a.first < b.first; });
+                lastColor = color;
+                lastIndex = found == entries.end() || found->first != color ? -1 : found->second;
+            }
+            index = uint8_t(lastIndex);
+            return lastIndex >= 0;
         };
         const size_t count = PixelCount(frame);
         const std::vector<uint8_t> current(frame.Pixels(), frame.Pixels() + count);
@@ -770,8 +895,11 @@ private:
     int total_;
     // The depth frames without colors of their own are encoded with.
     int sharedDepth_ = 8;
-    // Made when first needed: its string table takes 4 MiB.
+    // Made when first needed.
     std::unique_ptr<TSymbolChooser> chooser_;
+    // 0 for lossless coding, up to 200; the squared color distance it allows.
+    int lossy_ = 0;
+    uint32_t bound2_ = 0;
     int steps_ = 0;
 };
 
@@ -832,7 +960,7 @@ void TGIFImage::ChooseCodeSizes()
     DropRenderings();
 }
 
-void TGIFImage::Optimize(TGIFOptimizeOptions options)
+void TGIFImage::Optimize(TGIFOptimizeOptions options, int lossy)
 {
     if (IsEmpty())
         return;
@@ -840,7 +968,7 @@ void TGIFImage::Optimize(TGIFOptimizeOptions options)
     std::lock_guard lock(playersLock_);
     Progress(TProgressStage::Starting, 0, false, kOptimizing);
     try {
-        TOptimizer(*this, options).Run();
+        TOptimizer(*this, options, lossy).Run();
     } catch (...) {
         Progress(TProgressStage::Ending, 0, true, kOptimizing);
         throw;

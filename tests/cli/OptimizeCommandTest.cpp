@@ -87,6 +87,8 @@ TEST(CliOptimize, OptionsChooseTheSteps)
     EXPECT_EQ(merged->Frames[3]->LocalColors.Count(), 0);
     EXPECT_EQ(merged->Frames[1]->Extensions.Find<TGIFCommentExtension>()->Lines.front(), "a comment");
 
+    c.Run("--all --lossy 80");
+    EXPECT_LE(std::filesystem::file_size(c.Output), std::filesystem::file_size(c.Input));
     c.Run("--all");
     const auto all = c.Load(c.Output);
     EXPECT_EQ(all->Frames.Count(), 3);
@@ -138,7 +140,10 @@ TEST(CliOptimize, BadInputAndUsage)
 
     for (const std::string& arguments :
          {std::string("optimize"), "optimize " + c.Input.string(),
-          "optimize --fast " + c.Input.string() + " " + c.Output.string(), std::string("optimize a b c")}) {
+          "optimize --fast " + c.Input.string() + " " + c.Output.string(), std::string("optimize a b c"),
+          "optimize --lossy 201 " + c.Input.string() + " " + c.Output.string(),
+          "optimize --lossy -5 " + c.Input.string() + " " + c.Output.string(),
+          "optimize " + c.Input.string() + " " + c.Output.string() + " --lossy"}) {
         run = RunCli(arguments);
         EXPECT_EQ(run.status, 2) << arguments;
         EXPECT_NE(run.output.find("Usage: frameloom-cli optimize"), std::string::npos) << run.output;

@@ -6,7 +6,9 @@
 
 #include <functional>
 
+#include "gif/PixelEncoder.h"
 #include "gif/PlaybackSupport.h"
+#include "support/GifTestSupport.h"
 
 namespace fl::test {
 namespace {
@@ -448,6 +450,68 @@ TEST(Optimize, RandomAnimationsPlayAlikeUnderEveryOptionSet)
             if (HasFailure())
                 return;
         }
+    }
+}
+
+// Fifty frames of grays drifting up two levels a frame, over a still
+// background: a lossy frame may leave a pixel as it was shown, but never
+// once the original has drifted past the bound.
+std::unique_ptr<TGIFImage> DriftingGrays()
+{
+    auto image = std::make_unique<TGIFImage>();
+    for (int i = 0; i < 256; ++i)
+        image->GlobalColors().Add(MakeColor(uint8_t(i), uint8_t(i), uint8_t(i)));
+    image->SetWidth(24);
+    image->SetHeight(24);
+    for (int f = 0; f < 50; ++f) {
+        auto frame = std::make_unique<TGIFSubImage>(image.get());
+        frame->SetGeometry(0, 0, 24, 24);
+        for (int y = 0; y < 24; ++y)
+            for (int x = 0; x < 24; ++x)
+                frame->RowAt(y)[x] = uint8_t(y < 12 ? 20 + 2 * f + (x * 5 + y * 3) % 9 : 200 + (x + y) % 3);
+        auto control = std::make_unique<TGIFGraphicControlExtension>(*frame);
+        control->SetDisposal(disposeKeep);
+        control->Delay = 5;
+        control->SetTransparent(true);
+        control->SetTransparentIndex(255);
+        frame->Extensions.Append(std::move(control));
+        image->AddFrame(std::move(frame));
+    }
+    return image;
+}
+
+TEST(OptimizeLossy, EveryShownPixelStaysWithinTheBoundAndErrorsDoNotAddUp)
+{
+    auto lossless = DriftingGrays();
+    lossless->Optimize(optimizeAll);
+    const int64_t losslessSize = int64_t(test::SaveGif(*lossless, encodeLZW).size());
+    for (int level : {30, 90, 200}) {
+        SCOPED_TRACE("lossy " + std::to_string(level));
+        auto original = DriftingGrays();
+        auto lossy = DriftingGrays();
+        lossy->Optimize(optimizeAll, level);
+        // A gray differs by the same in each channel: level / 6 at most.
+        const TTimeline expected = PlayTimeline(*original);
+        EXPECT_TRUE(PlaysAlike(expected, PlayTimeline(*lossy), level / 6));
+        EXPECT_TRUE(PlaysAlike(expected, PlayTimeline(*Reloaded(*lossy)), level / 6));
+        EXPECT_LT(int64_t(test::SaveGif(*lossy, encodeLZW).size()), losslessSize);
+    }
+}
+
+// Random animations: lossy coding plays within its bound too, whatever the
+// frames' places, disposals and tables. A single channel may differ most:
+// red and blue by level / (2 sqrt 2) in the weighted distance.
+TEST(OptimizeLossy, RandomAnimationsPlayWithinTheBound)
+{
+    for (uint32_t seed = 1; seed <= 150; ++seed) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        auto original = RandomAnimation(seed);
+        auto lossy = RandomAnimation(seed);
+        lossy->Optimize(optimizeAll, 200);
+        const TGIFPaintFlags flags = paintAnimate | paintTransparent | paintLoop;
+        EXPECT_TRUE(PlaysAlike(PlayTimeline(*original, flags), PlayTimeline(*Reloaded(*lossy), flags), 71));
+        if (HasFailure())
+            return;
     }
 }
 

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <random>
 #include <string>
@@ -50,8 +51,17 @@ inline bool SamePicture(const TBitmap& a, const TBitmap& b)
 // drew something, both show equal screens (a timeline that ended keeps its
 // last picture). A dropped frame that changed nothing passes; a changed
 // pixel or a shifted time does not.
-inline ::testing::AssertionResult PlaysAlike(const TTimeline& original, const TTimeline& optimized)
+// The same pictures at the same moments; with a tolerance, each channel of
+// each pixel may differ by that much.
+inline ::testing::AssertionResult PlaysAlike(const TTimeline& original, const TTimeline& optimized,
+                                             int tolerance = 0)
 {
+    const auto close = [tolerance](uint32_t a, uint32_t b) {
+        for (int shift = 0; shift < 24; shift += 8)
+            if (std::abs(int(a >> shift & 255) - int(b >> shift & 255)) > tolerance)
+                return false;
+        return true;
+    };
     if (original.Shots.empty() != optimized.Shots.empty())
         return ::testing::AssertionFailure() << "only one of them drew anything";
     std::vector<int64_t> moments = original.Times;
@@ -68,15 +78,16 @@ inline ::testing::AssertionResult PlaysAlike(const TTimeline& original, const TT
         const TBitmap* b = shown(optimized, moment);
         if (!a || !b)
             return ::testing::AssertionFailure() << "nothing shown by one of them at " << moment << " ms";
-        if (!SamePicture(*a, *b)) {
-            for (int y = 0; y < a->Height(); ++y)
-                for (int x = 0; x < a->Width(); ++x)
-                    if (a->PixelColor(x, y) != b->PixelColor(x, y))
-                        return ::testing::AssertionFailure()
-                               << "at " << moment << " ms pixel (" << x << ", " << y << ") is " << std::hex
-                               << b->PixelColor(x, y) << " instead of " << a->PixelColor(x, y);
+        if (a->Width() != b->Width() || a->Height() != b->Height())
             return ::testing::AssertionFailure() << "at " << moment << " ms the screens differ in size";
-        }
+        if (tolerance == 0 && SamePicture(*a, *b))
+            continue;
+        for (int y = 0; y < a->Height(); ++y)
+            for (int x = 0; x < a->Width(); ++x)
+                if (!close(a->PixelColor(x, y), b->PixelColor(x, y)))
+                    return ::testing::AssertionFailure()
+                           << "at " << moment << " ms pixel (" << x << ", " << y << ") is " << std::hex
+                           << b->PixelColor(x, y) << " instead of " << a->PixelColor(x, y);
     }
     return ::testing::AssertionSuccess();
 }
