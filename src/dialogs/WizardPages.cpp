@@ -12,6 +12,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -267,6 +268,20 @@ QWidget* TfrmWizards::BuildFramesPage()
         Named(new QCheckBox(tr("&Remove all non-visible elements (eg. comments)"), page), "chkNonVisible");
     for (QCheckBox* box : {chkTrim_, chkDupPixels_, chkNonVisible_})
         layout->addWidget(box);
+    // Lossy coding trades exact colors for size: off unless asked for.
+    auto* lossy = new QHBoxLayout;
+    chkLossy_ = Named(new QCheckBox(tr("Allow small color changes for a smaller file (&lossy):"), page),
+                      "chkLossy");
+    seLossy_ = Named(new QSpinBox(page), "seLossy");
+    seLossy_->setRange(1, 200);
+    seLossy_->setValue(80);
+    seLossy_->setEnabled(false);
+    seLossy_->setToolTip(tr("How far colors may move: about a sixth of this in each color channel"));
+    connect(chkLossy_, &QCheckBox::toggled, seLossy_, &QWidget::setEnabled);
+    lossy->addWidget(chkLossy_);
+    lossy->addWidget(seLossy_);
+    lossy->addStretch(1);
+    layout->addLayout(lossy);
     layout->addStretch(1);
     return page;
 }
@@ -370,6 +385,7 @@ TOptimizeWizardOptions TfrmWizards::OptimizeOptions() const
     options.Trim = chkTrim_->isChecked();
     options.MergePixels = chkDupPixels_->isChecked();
     options.RemoveNonVisible = chkNonVisible_->isChecked();
+    options.Lossy = chkLossy_->isChecked() ? seLossy_->value() : 0;
     return options;
 }
 

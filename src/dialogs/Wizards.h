@@ -18,6 +18,7 @@
 #include "document/Wizards.h"
 
 class QCheckBox;
+class QSpinBox;
 class QComboBox;
 class QLabel;
 class QListWidget;
@@ -178,6 +179,9 @@ private:
     QCheckBox* chkTrim_ = nullptr;
     QCheckBox* chkDupPixels_ = nullptr;
     QCheckBox* chkNonVisible_ = nullptr;
+    // Our own addition: lossy coding, off unless asked for.
+    QCheckBox* chkLossy_ = nullptr;
+    QSpinBox* seLossy_ = nullptr;
     QLabel* lblCurrSize_ = nullptr;
     QLabel* lblOptimizedSize_ = nullptr;
     QLabel* lblTotal_ = nullptr;

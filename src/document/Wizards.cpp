@@ -153,8 +153,8 @@ std::unique_ptr<TGIFImage> OptimizedCopy(TGIFImage& animation, const TOptimizeWi
         set |= optimizeColorTables;
     // The frames keep their transparency: the optimizer only ever adds
     // transparent pixels where the picture stays the same.
-    if (set != 0)
-        copy->Optimize(set);
+    if (set != 0 || options.Lossy > 0)
+        copy->Optimize(set, options.Lossy);
     if (options.OptimizeAllPalettes) {
         copy->GlobalColors().SortColorMapByUse();
         for (int i = 0; i < copy->Frames.Count(); ++i) {
@@ -166,7 +166,7 @@ std::unique_ptr<TGIFImage> OptimizedCopy(TGIFImage& animation, const TOptimizeWi
     if (options.RemoveLocalPalettes)
         MergeColorMaps(*copy);
     // Index ranges are final only now.
-    if (options.MergePixels)
+    if (options.MergePixels || options.Lossy > 0)
         copy->ChooseCodeSizes();
     // Sizes are compared as the files would be written.
     NormalizeExtensions(*copy, true, defaults);

@@ -64,6 +64,9 @@ struct TOptimizeWizardOptions {
     bool Trim = false;
     bool MergePixels = false;
     bool RemoveNonVisible = false;
+    // 0 keeps every color exact; up to 200 lets colors move about a sixth
+    // of it in each channel (TGIFImage::Optimize).
+    int Lossy = 0;
 };
 
 // A copy of the animation optimized as chosen, with its extensions in the

@@ -10,6 +10,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QtTest>
 #include <filesystem>
 #include <fstream>
@@ -220,6 +221,13 @@ void WizardsTest::theOptimizationWizardReportsTheWrittenSize()
         Click(dialog, "btnNext");
         Click(dialog, "chkTrim");
         Click(dialog, "chkDupPixels");
+        // Lossy coding is off until asked for.
+        auto& amount = Child<QSpinBox>(dialog, "seLossy");
+        QVERIFY(!Child<QCheckBox>(dialog, "chkLossy").isChecked());
+        QVERIFY(!amount.isEnabled());
+        Click(dialog, "chkLossy");
+        QVERIFY(amount.isEnabled());
+        amount.setValue(120);
         Click(dialog, "btnNext");
         reported = Child<QLabel>(dialog, "lblOptimizedSize").text();
         QVERIFY(Child<QLabel>(dialog, "lblDLTime").text().endsWith("secs with a"));
