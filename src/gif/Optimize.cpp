@@ -426,11 +426,31 @@ private:
     {
         if (image_.Encoding != encodeLZW)
             return;
+        FollowScreens(
+            1,
+            [this](TGIFSubImage& frame, bool pastLoopStart, TScreens& screens) {
+                if (pastLoopStart && !frame.Interlaced())
+                    ChooseFramePixels(frame, screens[0]);
+            },
+            [this](TGIFSubImage& frame, TScreens& screens) { Draw(frame, frame.Pixels(), screens[0]); });
+    }
+
+    using TScreens = std::vector<std::vector<uint32_t>>;
+
+    // Walks the frames in play order following screens of colors (kUnknown
+    // where a player may show different things: before the first frame,
+    // from the loop's restart frame on, after a clear or a frame not
+    // drawn). For each frame drawn, `visit(frame, pastLoopStart, screens)`
+    // runs first, then `draw(frame, screens)` draws it on each screen, and
+    // its disposal is applied to all of them.
+    template <class TVisit, class TDraw>
+    void FollowScreens(size_t count, const TVisit& visit, const TDraw& draw)
+    {
         const size_t screenPixels = ScreenWorthFollowing();
         if (screenPixels == 0)
             return;
-        std::vector<uint32_t> screen(screenPixels, kUnknown);
-        std::vector<uint32_t> saved;
+        TScreens screens(count, std::vector<uint32_t>(screenPixels, kUnknown));
+        TScreens saved;
         // Later passes start at the honoured loop extension's frame.
         TGIFAppExtNSLoop* loop = HonouredLoop(image_);
         const int loopStart = loop ? image_.Frames.IndexOf(&loop->Frame()) : 0;
@@ -443,21 +463,23 @@ private:
             // screen, and a frame not drawn leaves it to the player: nothing
             // shown before is known from there on.
             if (i == loopStart || !drawn)
-                std::fill(screen.begin(), screen.end(), kUnknown);
+                for (std::vector<uint32_t>& screen : screens)
+                    std::fill(screen.begin(), screen.end(), kUnknown);
             if (!drawn)
                 continue;
-            if (i > loopStart && !frame.Interlaced())
-                ChooseFramePixels(frame, screen);
+            visit(frame, i > loopStart, screens);
             if (disposal == disposePrevious)
-                saved = screen;
-            Draw(frame, frame.Pixels(), screen);
+                saved = screens;
+            draw(frame, screens);
             if (disposal == disposePrevious) {
-                screen.swap(saved);
+                screens.swap(saved);
             } else if (disposal == disposeBackground) {
                 const TRect bounds = ClippedBounds(frame);
-                for (int y = bounds.Top; y < bounds.Bottom; ++y)
-                    std::fill_n(screen.begin() + ptrdiff_t(size_t(y) * size_t(image_.Width()) + size_t(bounds.Left)),
-                                bounds.Right - bounds.Left, kUnknown);
+                for (std::vector<uint32_t>& screen : screens)
+                    for (int y = bounds.Top; y < bounds.Bottom; ++y)
+                        std::fill_n(screen.begin() +
+                                        ptrdiff_t(size_t(y) * size_t(image_.Width()) + size_t(bounds.Left)),
+                                    bounds.Right - bounds.Left, kUnknown);
             }
         }
     }
@@ -482,48 +504,24 @@ private:
     // the transparent index where what the lossy animation shows underneath
     // is within it. Every pixel is measured against the original's screen,
     // never against the lossy one, so errors do not add up from frame to
-    // frame. The screens are followed as in ChooseRepeatedPixels.
+    // frame.
     void ApproximatePixels()
     {
-        const size_t screenPixels = ScreenWorthFollowing();
-        if (image_.Encoding != encodeLZW || screenPixels == 0)
+        if (image_.Encoding != encodeLZW)
             return;
-        std::vector<uint32_t> target(screenPixels, kUnknown), shown(screenPixels, kUnknown);
-        std::vector<uint32_t> savedTarget, savedShown;
-        TGIFAppExtNSLoop* loop = HonouredLoop(image_);
-        const int loopStart = loop ? image_.Frames.IndexOf(&loop->Frame()) : 0;
-        sharedDepth_ = image_.MaxDepth();
-        for (int i = 0; i < Count(); ++i) {
-            TGIFSubImage& frame = Frame(i);
-            const int disposal = DisposalOf(frame);
-            const bool drawn = HasWholePixels(frame) && disposal <= disposePrevious;
-            if (i == loopStart || !drawn) {
-                std::fill(target.begin(), target.end(), kUnknown);
-                std::fill(shown.begin(), shown.end(), kUnknown);
-            }
-            if (!drawn)
-                continue;
-            const std::vector<uint8_t> exact(frame.Pixels(), frame.Pixels() + PixelCount(frame));
-            if (!frame.Interlaced())
-                ApproximateFrame(frame, target, shown);
-            if (disposal == disposePrevious) {
-                savedTarget = target;
-                savedShown = shown;
-            }
-            Draw(frame, exact.data(), target);
-            Draw(frame, frame.Pixels(), shown);
-            if (disposal == disposePrevious) {
-                target.swap(savedTarget);
-                shown.swap(savedShown);
-            } else if (disposal == disposeBackground) {
-                const TRect bounds = ClippedBounds(frame);
-                for (int y = bounds.Top; y < bounds.Bottom; ++y) {
-                    const ptrdiff_t start = ptrdiff_t(size_t(y) * size_t(image_.Width()) + size_t(bounds.Left));
-                    std::fill_n(target.begin() + start, bounds.Right - bounds.Left, kUnknown);
-                    std::fill_n(shown.begin() + start, bounds.Right - bounds.Left, kUnknown);
-                }
-            }
-        }
+        // Screen 0 is the original's, screen 1 the lossy animation's.
+        std::vector<uint8_t> exact;
+        FollowScreens(
+            2,
+            [this, &exact](TGIFSubImage& frame, bool, TScreens& screens) {
+                exact.assign(frame.Pixels(), frame.Pixels() + PixelCount(frame));
+                if (!frame.Interlaced())
+                    ApproximateFrame(frame, screens[0], screens[1]);
+            },
+            [this, &exact](TGIFSubImage& frame, TScreens& screens) {
+                Draw(frame, exact.data(), screens[0]);
+                Draw(frame, frame.Pixels(), screens[1]);
+            });
     }
 
     void ApproximateFrame(TGIFSubImage& frame, const std::vector<uint32_t>& target,
