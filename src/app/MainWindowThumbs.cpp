@@ -3,7 +3,6 @@
 // (in the background, with progress in the status bar), the grid's pop-up
 // commands and the favorite folders.
 #include <QAction>
-#include <QApplication>
 #include <QDir>
 #include <QFileSystemModel>
 #include <QHeaderView>
@@ -12,7 +11,6 @@
 #include <QProgressBar>
 #include <QSplitter>
 #include <QTreeView>
-#include <QVBoxLayout>
 #include <exception>
 #include <filesystem>
 #include <new>
@@ -26,8 +24,6 @@
 #include "dialogs/Prompts.h"
 #include "document/ActionStates.h"
 #include "document/EditorContext.h"
-#include "document/FrameListModel.h"
-#include "document/ProgramOptions.h"
 #include "editing/FileTypes.h"
 #include "editing/ImageImport.h"
 #include "editing/TextRoutines.h"
@@ -37,7 +33,6 @@
 #include "platform/Clipboard.h"
 #include "platform/FileDialogService.h"
 #include "platform/MessageService.h"
-#include "platform/SettingsKeys.h"
 #include "platform/Stream.h"
 
 namespace fl {

@@ -516,7 +516,7 @@ private:
             [this, &exact](TGIFSubImage& frame, bool, TScreens& screens) {
                 exact.assign(frame.Pixels(), frame.Pixels() + PixelCount(frame));
                 if (!frame.Interlaced())
-                    ApproximateFrame(frame, screens[0], screens[1]);
+                    ApproximateFrame(frame, exact, screens[0], screens[1]);
             },
             [this, &exact](TGIFSubImage& frame, TScreens& screens) {
                 Draw(frame, exact.data(), screens[0]);
@@ -524,8 +524,9 @@ private:
             });
     }
 
-    void ApproximateFrame(TGIFSubImage& frame, const std::vector<uint32_t>& target,
-                          const std::vector<uint32_t>& shown)
+    // `exact` holds the frame's pixels as they came.
+    void ApproximateFrame(TGIFSubImage& frame, const std::vector<uint8_t>& exact,
+                          const std::vector<uint32_t>& target, const std::vector<uint32_t>& shown)
     {
         TGIFColorMap& table = frame.ActiveColors();
         const int entries = table.Count();
@@ -540,13 +541,12 @@ private:
         std::vector<uint32_t> goal(count, kUnknown);
         // 1 + the distance, 0 where it may not.
         std::vector<uint32_t> underOk(count);
-        const uint8_t* pixels = frame.Pixels();
         const TRect bounds = ClippedBounds(frame);
         for (int y = bounds.Top; y < bounds.Bottom; ++y)
             for (int x = bounds.Left; x < bounds.Right; ++x) {
                 const size_t at = size_t(y) * size_t(image_.Width()) + size_t(x);
                 const size_t i = size_t(y - frame.Top()) * size_t(frame.Width()) + size_t(x - frame.Left());
-                goal[i] = transparent && pixels[i] == t ? target[at] : colors[pixels[i]];
+                goal[i] = transparent && exact[i] == t ? target[at] : colors[exact[i]];
                 if (goal[i] != kUnknown && shown[at] != kUnknown)
                     if (const uint32_t distance = ColorDistance2(shown[at], goal[i]); distance <= bound2_)
                         underOk[i] = distance + 1;
@@ -563,7 +563,6 @@ private:
         };
         std::vector<uint8_t> chosen(count);
         const TRect whole{0, 0, frame.Width(), frame.Height()};
-        const std::vector<uint8_t> exact(pixels, pixels + count);
         if (Chooser().ChooseClose(exact.data(), accepts, chosen.data(), count, std::clamp(CodeDepth(frame), 2, 8)) <
             PixelBits(frame, exact, whole))
             std::memcpy(frame.Pixels(), chosen.data(), count);
@@ -627,15 +626,11 @@ private:
         const std::vector<uint8_t> current(frame.Pixels(), frame.Pixels() + count);
         std::vector<uint8_t> own(current), other(current);
         bool choices = false;
-        const int width = frame.Width();
-        for (int y = 0; y < frame.Height(); ++y) {
-            const int screenY = frame.Top() + y;
-            for (int x = 0; x < width; ++x) {
-                const int screenX = frame.Left() + x;
-                if (screenX >= image_.Width() || screenY >= image_.Height())
-                    continue;
-                const uint32_t under = screen[size_t(screenY) * size_t(image_.Width()) + size_t(screenX)];
-                const size_t i = size_t(y) * size_t(width) + size_t(x);
+        const TRect bounds = ClippedBounds(frame);
+        for (int y = bounds.Top; y < bounds.Bottom; ++y) {
+            for (int x = bounds.Left; x < bounds.Right; ++x) {
+                const uint32_t under = screen[size_t(y) * size_t(image_.Width()) + size_t(x)];
+                const size_t i = size_t(y - frame.Top()) * size_t(frame.Width()) + size_t(x - frame.Left());
                 if (under == kUnknown)
                     continue;
                 if (current[i] == t) {

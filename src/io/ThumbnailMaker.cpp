@@ -7,28 +7,12 @@
 
 #include "editing/FileTypes.h"
 #include "editing/TextRoutines.h"
-#include "gif/GIFImage.h"
+#include "io/ImageFileReader.h"
 #include "io/ImagingControl.h"
 
 namespace fl {
 
 namespace {
-
-// The picture of a GIF (its first frame as shown) or BMP file, through the
-// engine's own readers; empty when the file cannot be read.
-TBitmap ReadWithEngine(const std::string& path, int type)
-{
-    TBitmap picture;
-    if (type == ftBMP) {
-        picture.LoadFromFile(path);
-        return picture;
-    }
-    TGIFImage animation;
-    animation.LoadFromFile(path);
-    if (!animation.IsEmpty())
-        animation.CopyToGraphic(picture);
-    return picture;
-}
 
 // The picture through the control, already scaled to the thumbnail's size
 // there; the stored size goes to the record.
@@ -113,7 +97,9 @@ bool MakeThumbnail(const std::string& path, uint64_t fileBytes, int cell, TImagi
         const int type = FileTypeIndex(path);
         TBitmap picture;
         if (type == ftGIF || type == ftBMP) {
-            picture = ReadWithEngine(path, type);
+            // The engine's own readers; the reader's control stays unused.
+            if (TImagingFileReader().LoadImage(path, type, picture) != icOK)
+                return false;
             record.Width = picture.Width();
             record.Height = picture.Height();
         } else {
