@@ -9,9 +9,11 @@
 // the frame is left as it is (see the comments marked "kept").
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstring>
 #include <memory>
 #include <mutex>
+#include <numeric>
 
 #include "gif/GIFImage.h"
 #include "gif/PixelEncoder.h"
@@ -287,6 +289,20 @@ void SortGlobalColors(TGIFImage& image)
         image.Header.BackgroundIndex = uint8_t(index);
 }
 
+// Counts what is written to it and keeps nothing: the size of encoded
+// pixels without their bytes.
+class TCountingStream final : public TStream {
+public:
+    size_t Read(void*, size_t) override { throw EStreamError("Stream read error"); }
+    void Write(const void*, size_t count) override { size_ += count; }
+    int64_t Position() const override { return int64_t(size_); }
+    void SetPosition(int64_t position) override { size_ = size_t(position); }
+    int64_t Size() const override { return int64_t(size_); }
+
+private:
+    size_t size_ = 0;
+};
+
 class TOptimizer {
 public:
     TOptimizer(TGIFImage& image, TGIFOptimizeOptions options, int lossy)
@@ -350,8 +366,45 @@ private:
         image_.ReportProgress(TProgressStage::Running, percent, false, kOptimizing);
     }
 
+    // Pixels of one color take one entry: the first their table holds it
+    // at, other than the frame's transparent index. Tables joined from
+    // others often hold a color several times, and a picture that spells a
+    // color two ways repeats itself less for the coder; sorting then drops
+    // the entries no pixel uses any more.
+    void UseFirstEntryOfEachColor()
+    {
+        std::array<uint8_t, 256> entryFor;
+        std::vector<std::pair<uint32_t, int>> byColor;
+        for (int f = 0; f < Count(); ++f) {
+            TGIFSubImage& frame = Frame(f);
+            if (!HasWholePixels(frame))
+                continue;
+            const TGIFColorMap& table = frame.ActiveColors();
+            const TPackedColors colors = PackColors(table);
+            const int t = IsTransparent(frame) ? frame.ControlBlock->TransparentIndex() : -1;
+            byColor.clear();
+            for (int c = 0; c < table.Count(); ++c)
+                if (c != t)
+                    byColor.push_back({colors[size_t(c)], c});
+            std::sort(byColor.begin(), byColor.end());
+            std::iota(entryFor.begin(), entryFor.end(), uint8_t(0));
+            bool remaps = false;
+            for (size_t k = 1; k < byColor.size(); ++k)
+                if (byColor[k].first == byColor[k - 1].first) {
+                    entryFor[size_t(byColor[k].second)] = entryFor[size_t(byColor[k - 1].second)];
+                    remaps = true;
+                }
+            if (!remaps)
+                continue;
+            uint8_t* pixels = frame.Pixels();
+            for (size_t i = 0, n = PixelCount(frame); i < n; ++i)
+                pixels[i] = entryFor[pixels[i]];
+        }
+    }
+
     void SortColorTables()
     {
+        UseFirstEntryOfEachColor();
         if (image_.GlobalColors().Count() > 0)
             SortGlobalColors(image_);
         for (int i = 0; i < Count(); ++i) {
@@ -563,7 +616,8 @@ private:
         };
         std::vector<uint8_t> chosen(count);
         const TRect whole{0, 0, frame.Width(), frame.Height()};
-        if (Chooser().ChooseClose(exact.data(), accepts, chosen.data(), count, std::clamp(CodeDepth(frame), 2, 8)) <
+        if (WrittenBits(Chooser().ChooseClose(exact.data(), accepts, chosen.data(), count,
+                                              std::clamp(CodeDepth(frame), 2, 8))) <
             PixelBits(frame, exact, whole))
             std::memcpy(frame.Pixels(), chosen.data(), count);
     }
@@ -604,7 +658,7 @@ private:
         // The first entry of each color, for transparent pixels shown
         // opaque; none for the transparent entry's own color.
         std::vector<std::pair<uint32_t, uint8_t>> entries;
-        for (int c = table.Count() - 1; c >= 0; --c)
+        for (int c = 0; c < table.Count(); ++c)
             if (c != t)
                 entries.push_back({colors[size_t(c)], uint8_t(c)});
         std::stable_sort(entries.begin(), entries.end(),
@@ -648,7 +702,7 @@ private:
         if (!choices)
             return;
         std::vector<uint8_t> chosen;
-        if (ChooseShortest(frame, own, other, chosen) < PixelBits(frame, current, {0, 0, frame.Width(), frame.Height()}))
+        if (ChooseShortest(own, other, chosen) < PixelBits(frame, current, {0, 0, frame.Width(), frame.Height()}))
             std::memcpy(frame.Pixels(), chosen.data(), count);
     }
 
@@ -661,14 +715,6 @@ private:
             std::memcpy(cut.data() + size_t(y - box.Top) * width,
                         pixels + size_t(y) * size_t(frame.Width()) + size_t(box.Left), width);
         return cut;
-    }
-
-    size_t EncodedSize(const TGIFSubImage& frame, const std::vector<uint8_t>& cut, const TRect& box) const
-    {
-        TMemoryStream stream;
-        EncodeFramePixels(stream, cut.data(), box.Right - box.Left, box.Bottom - box.Top, frame.Interlaced(),
-                          CodeDepth(frame), 256, image_.Encoding);
-        return size_t(stream.Size());
     }
 
     // The box of a merged frame that trimming will keep: the pixels other
@@ -698,53 +744,138 @@ private:
         return *chooser_;
     }
 
-    // The bits the pixels of a box take: counted by the chooser, which
-    // follows the coder, or encoded where it cannot (interlaced frames,
-    // run-length encoding).
+    // What a frame's pixel data takes in the file, in bits, for codes of
+    // `codeBits` bits: the code size byte, the codes in sub-blocks of 255
+    // bytes with their length bytes, the terminator.
+    static size_t WrittenBits(size_t codeBits)
+    {
+        const size_t data = (codeBits + 7) / 8;
+        return 8 * (data + (data + 254) / 255 + 2);
+    }
+
+    // The bits the pixels of a box take in the file, as saving with the
+    // smallest code size writes them.
     size_t PixelBits(const TGIFSubImage& frame, const std::vector<uint8_t>& cut, const TRect& box)
     {
-        if (frame.Interlaced() || image_.Encoding != encodeLZW)
-            return EncodedSize(frame, cut, box) * 8;
-        std::vector<uint8_t> same(cut.size());
-        return Chooser().Choose(cut.data(), cut.data(), same.data(), cut.size(), std::clamp(CodeDepth(frame), 2, 8));
+        TCountingStream counter;
+        EncodeFramePixels(counter, cut.data(), box.Right - box.Left, box.Bottom - box.Top, frame.Interlaced(),
+                          NeededDepth(cut, cut), 256, image_.Encoding);
+        return 8 * size_t(counter.Size());
     }
 
-    // The chooser's picks, with whichever start preference is shorter, and
-    // their bits.
-    size_t ChooseShortest(const TGIFSubImage& frame, const std::vector<uint8_t>& own,
-                          const std::vector<uint8_t>& other, std::vector<uint8_t>& chosen)
+    // Runs of pixels with a choice shorter than `minRun` keep their own
+    // index: scattered transparent pixels break the strings the picture's
+    // own colors would build, while long runs of them pay.
+    static void KeepShortRuns(const std::vector<uint8_t>& own, const std::vector<uint8_t>& other, size_t minRun,
+                              std::vector<uint8_t>& kept)
     {
-        const int depth = std::clamp(CodeDepth(frame), 2, 8);
-        std::vector<uint8_t> second(own.size());
+        kept = other;
+        for (size_t i = 0, n = own.size(); i < n;) {
+            size_t end = i;
+            while (end < n && own[end] != other[end])
+                ++end;
+            if (end - i < minRun)
+                std::copy(own.begin() + ptrdiff_t(i), own.begin() + ptrdiff_t(end), kept.begin() + ptrdiff_t(i));
+            i = end + 1;
+        }
+    }
+
+    // The code size pixels that take one of two indices need (at least 2):
+    // what saving with the smallest code size writes.
+    static int NeededDepth(const std::vector<uint8_t>& own, const std::vector<uint8_t>& other)
+    {
+        uint8_t highest = 0;
+        for (size_t i = 0, n = own.size(); i < n; ++i)
+            highest |= uint8_t(own[i] | other[i]);
+        return std::max(2, int(std::bit_width(highest)));
+    }
+
+    // The chooser's picks and their bits, the shortest found. Runs of
+    // choices below a minimum length keep their own index; the minimum is
+    // searched from the one the last frames liked best, since neighbouring
+    // frames are alike, and only now and then or after it moved, since the
+    // search costs a count of the frame per step. The last minimum leaves
+    // every pixel its own index. Without `search`, the last minimum only.
+    size_t ChooseShortest(const std::vector<uint8_t>& own, const std::vector<uint8_t>& other,
+                          std::vector<uint8_t>& chosen, bool search = true)
+    {
+        static constexpr size_t kMinRuns[] = {1, 2, 3, 4, 6, 8, 12, 16, 24, 32, SIZE_MAX};
+        constexpr int kSteps = int(std::size(kMinRuns));
+        // Runs of choices as long as a step's minimum and shorter than the
+        // next one's: where there are none, the two steps choose alike.
+        std::array<size_t, kSteps> runsFrom{};
+        for (size_t i = 0, n = own.size(); i < n; ++i) {
+            size_t end = i;
+            while (end < n && own[end] != other[end])
+                ++end;
+            if (end > i)
+                ++runsFrom[size_t(std::upper_bound(std::begin(kMinRuns), std::end(kMinRuns), end - i) -
+                                  std::begin(kMinRuns) - 1)];
+            i = end;
+        }
+        const int depth = NeededDepth(own, other);
+        std::vector<uint8_t> kept, picks(own.size());
         chosen.resize(own.size());
-        const size_t first = Chooser().Choose(own.data(), other.data(), chosen.data(), chosen.size(), depth);
-        const size_t secondBits = Chooser().Choose(own.data(), other.data(), second.data(), second.size(), depth, true);
-        if (secondBits >= first)
-            return first;
-        chosen.swap(second);
-        return secondBits;
+        size_t best = SIZE_MAX;
+        int bestStep = lastMinRunStep_;
+        const auto improves = [&](int step) {
+            KeepShortRuns(own, other, kMinRuns[step], kept);
+            const size_t bits =
+                WrittenBits(Chooser().Choose(own.data(), kept.data(), picks.data(), picks.size(), depth));
+            if (bits >= best)
+                return false;
+            best = bits;
+            bestStep = step;
+            chosen.swap(picks);
+            return true;
+        };
+        improves(lastMinRunStep_);
+        constexpr int kSearchEvery = 4;
+        if (search && (minRunMoved_ || ++framesSinceSearch_ >= kSearchEvery)) {
+            framesSinceSearch_ = 0;
+            for (int direction : {-1, 1}) {
+                int from = lastMinRunStep_;
+                for (int step = from + direction; step >= 0 && step < kSteps; step += direction) {
+                    if (runsFrom[size_t(std::min(step, step - direction))] == 0)
+                        continue;
+                    if (!improves(step))
+                        break;
+                    from = step;
+                }
+            }
+            minRunMoved_ = bestStep != lastMinRunStep_;
+            lastMinRunStep_ = bestStep;
+        }
+        return best;
     }
 
-    // A merged frame's repeated pixels may be transparent or keep their own
-    // colors: the chooser picks per pixel what lets the coder's strings run
-    // on, in the box trimming keeps. Answers the bits of the frame's pixels
-    // as they will be written, the smaller of the merged and the chosen.
-    size_t ChooseMergedPixels(TGIFSubImage& frame, const std::vector<uint8_t>& original)
+    // A merged frame's repeated pixels may all be transparent, none, or
+    // those the chooser picks to let the coder's strings run on, in the box
+    // trimming keeps (`box`). The shortest is kept; answers its bits.
+    // Keeping none transparent still leaves the box smaller than the frame,
+    // and lets the later choice of repeated pixels start from the merged
+    // frame.
+    size_t ChooseMergedPixels(TGIFSubImage& frame, const std::vector<uint8_t>& original, const TRect& box)
     {
-        const TRect box = KeptBox(frame);
-        const std::vector<uint8_t> merged = Cut(frame, frame.Pixels(), box);
-        const size_t mergedBits = PixelBits(frame, merged, box);
-        if (frame.Interlaced() || image_.Encoding != encodeLZW)
-            return mergedBits;
-        std::vector<uint8_t> chosen;
-        const size_t chosenBits = ChooseShortest(frame, Cut(frame, original.data(), box), merged, chosen);
-        if (chosenBits >= mergedBits)
-            return mergedBits;
+        std::vector<uint8_t> best = Cut(frame, frame.Pixels(), box);
+        size_t bestBits = PixelBits(frame, best, box);
+        std::vector<uint8_t> own = Cut(frame, original.data(), box);
+        if (!frame.Interlaced() && image_.Encoding == encodeLZW) {
+            std::vector<uint8_t> chosen;
+            if (const size_t bits = ChooseShortest(own, best, chosen, false); bits < bestBits) {
+                bestBits = bits;
+                best.swap(chosen);
+            }
+        }
+        if (const size_t bits = PixelBits(frame, own, box); bits < bestBits) {
+            bestBits = bits;
+            best.swap(own);
+        }
         const size_t width = size_t(box.Right - box.Left);
         for (int y = box.Top; y < box.Bottom; ++y)
             std::memcpy(frame.Pixels() + size_t(y) * size_t(frame.Width()) + size_t(box.Left),
-                        chosen.data() + size_t(y - box.Top) * width, width);
-        return chosenBits;
+                        best.data() + size_t(y - box.Top) * width, width);
+        return bestBits;
     }
 
     // Repeated pixels made transparent usually compress better, but in a
@@ -767,13 +898,19 @@ private:
             frame.RemoveDuplicatePixels(&previous);
             return;
         }
-        const size_t before = PixelBits(frame, pixels, {0, 0, frame.Width(), frame.Height()});
         frame.RemoveDuplicatePixels(&previous);
         if (std::memcmp(frame.Pixels(), pixels.data(), pixels.size()) == 0)
             return;
+        const TRect whole{0, 0, frame.Width(), frame.Height()};
+        const TRect box = KeptBox(frame);
         // A new control block costs its 8 bytes.
-        const size_t after = ChooseMergedPixels(frame, pixels) + (hadControl ? 0 : 64);
-        if (after < before)
+        const size_t after = ChooseMergedPixels(frame, pixels, box) + (hadControl ? 0 : 64);
+        // Trimming to a smaller box never lengthens a frame that already
+        // has its control block, so the whole frame is only counted where
+        // the outcome is open.
+        if (hadControl && box != whole)
+            return;
+        if (after < PixelBits(frame, pixels, whole))
             return;
         std::memcpy(frame.Pixels(), pixels.data(), pixels.size());
         if (colors.Count() > oldCount) {
@@ -890,6 +1027,11 @@ private:
     int sharedDepth_ = 8;
     // Made when first needed.
     std::unique_ptr<TSymbolChooser> chooser_;
+    // Where ChooseShortest starts its search, whether the last search moved
+    // it, and the frames since that search.
+    int lastMinRunStep_ = 5;
+    bool minRunMoved_ = true;
+    int framesSinceSearch_ = 0;
     // 0 for lossless coding, up to 200; the squared color distance it allows.
     int lossy_ = 0;
     uint32_t bound2_ = 0;
@@ -942,10 +1084,10 @@ void TGIFImage::ChooseCodeSizes()
         if (bits >= depth)
             continue;
         const auto size = [&](int codeSize) {
-            TMemoryStream stream;
-            EncodeFramePixels(stream, pixels, frame->Width(), frame->Height(), frame->Interlaced(), codeSize, 256,
+            TCountingStream counter;
+            EncodeFramePixels(counter, pixels, frame->Width(), frame->Height(), frame->Interlaced(), codeSize, 256,
                               encodeLZW);
-            return stream.Size();
+            return counter.Size();
         };
         if (size(bits) < size(depth))
             frame->CodeSize = uint8_t(bits);

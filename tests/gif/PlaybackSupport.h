@@ -141,6 +141,10 @@ inline std::unique_ptr<TGIFImage> RandomAnimation(uint32_t seed)
         for (int i = 7; i >= 0; --i)
             frame.LocalColors.Add(TestColors[i]);
     }
+    // Sometimes a color held twice, perhaps at a transparent index: pixels
+    // of either entry look alike, but a transparent one shows what is below.
+    if (pick(3) == 0)
+        image->GlobalColors().SetColorAt(pick(8), image->GlobalColors().ColorAt(pick(8)));
     return image;
 }
 
