@@ -389,14 +389,19 @@ std::string Ms(std::optional<double> seconds)
 }
 
 // The verdict of one target over all files: MET, MISSED, or NOT MEASURED
-// when no file has both figures, followed by every file's figures.
+// when no file has both figures, followed by the figures of the files that
+// miss it or were not measured (the table above has the others).
 struct TVerdict {
-    bool Missed = false;
+    int Missed = 0;
     int Measured = 0;
     std::string Figures;
 
     void Add(const std::string& file, std::optional<double> ratio, bool missed, const std::string& detail)
     {
+        if (ratio && !missed) {
+            ++Measured;
+            return;
+        }
         if (!Figures.empty())
             Figures += "; ";
         Figures += file + " ";
@@ -405,15 +410,16 @@ struct TVerdict {
             return;
         }
         ++Measured;
-        Missed = Missed || missed;
-        Figures += Fixed(ratio, 2) + "x (" + detail + ")";
+        ++Missed;
+        Figures += Fixed(ratio, 3) + "x (" + detail + ")";
     }
     std::string Text() const
     {
-        return std::string(Missed         ? "MISSED"
-                           : Measured > 0 ? "MET"
-                                          : "NOT MEASURED") +
-               (Figures.empty() ? "" : ": " + Figures);
+        const std::string verdict = Missed > 0      ? "MISSED on " + std::to_string(Missed) + " of " +
+                                                     std::to_string(Measured) + " files"
+                                    : Measured > 0 ? "MET on " + std::to_string(Measured) + " files"
+                                                   : "NOT MEASURED";
+        return verdict + (Figures.empty() ? "" : ": " + Figures);
     }
 };
 

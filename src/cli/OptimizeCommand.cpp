@@ -19,7 +19,7 @@ namespace {
 const char* const kUsage =
     "Usage: frameloom-cli optimize [--trim] [--merge-pixels] [--cleanup] [--color-tables] "
     "[--merge-palettes] [--all] [--lossy N] IN OUT\n"
-    "  --lossy N  0 (lossless, the default) to 200: colors may move about N/6 levels a channel\n";
+    "  --lossy N  0 (lossless, the default) to 200: colors may move about N/5 levels a channel\n";
 
 bool ParseLossy(const std::string& text, int& lossy)
 {

@@ -120,15 +120,15 @@ public:
     // color tables, drops settings and blocks without visible effect, makes
     // pixels that repeat the previous frame transparent, trims transparent
     // borders. Stops every player first. With lossy above 0 (up to 200),
-    // pixels may also take colors within lossy / 6 of the original in each
+    // pixels may also take colors within lossy / 5 of the original in each
     // channel (by a weighted distance), and the transparent index where
     // what shows is that close, where that lets the frames be written
     // shorter. Errors do not add up over frames.
     void Optimize(TGIFOptimizeOptions options, int lossy = 0);
     // Moves each frame's transparent index to its smallest free entry and
     // lets a frame whose indices fit fewer bits than its color table's
-    // depth be written with narrower codes, where that is shorter. Part of
-    // Optimize with merged pixels; run it again once color tables change.
+    // depth be written with narrower codes. Part of Optimize with merged
+    // pixels; run it again once color tables change.
     void ChooseCodeSizes();
 
     // Drawing and playback.

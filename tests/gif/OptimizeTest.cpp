@@ -375,6 +375,25 @@ TEST(OptimizeColorTables, TablesAreSortedByUseAndTheBackgroundFollows)
     EXPECT_LT(unshown->Header.BackgroundIndex, 2);
 }
 
+TEST(OptimizeColorTables, AColorHeldTwiceIsSpeltOneWayButNeverWithTheTransparentEntry)
+{
+    // Entries 2 and 6 hold one color. Frame 0 paints it with 2, frame 2
+    // with 6; frame 1 paints it with 6 too but is transparent at 2, so its
+    // pixels may not move there.
+    auto make = [] {
+        TFrameLayout second{0, 0, 4, 4, 6, 1, 10, 2};
+        second.Spots = {{0, 0, 2}, {1, 1, 3}};
+        auto image = MakeAnimation(4, 4, {{0, 0, 4, 4, 2, 1, 10}, second, {0, 0, 4, 4, 6, 1, 10}});
+        image->GlobalColors().SetColorAt(6, image->GlobalColors().ColorAt(2));
+        return image;
+    };
+    auto optimized = ExpectOptimizedPlaysAlike(make, optimizeColorTables);
+    EXPECT_EQ(optimized->Frames[0]->PixelAt(2, 2), optimized->Frames[2]->PixelAt(2, 2));
+    TGIFSubImage& second = *optimized->Frames[1];
+    EXPECT_NE(second.PixelAt(2, 2), second.ControlBlock->TransparentIndex());
+    EXPECT_EQ(second.PixelAt(0, 0), second.ControlBlock->TransparentIndex());
+}
+
 TEST(Optimize, NoOptionsOnlyReportsProgress)
 {
     auto image = MakeAnimation(4, 4, {{0, 0, 4, 4, 1, 1, 0, 7}, {0, 0, 4, 4, 1, 2, 0}});
@@ -490,17 +509,17 @@ TEST(OptimizeLossy, EveryShownPixelStaysWithinTheBoundAndErrorsDoNotAddUp)
         auto original = DriftingGrays();
         auto lossy = DriftingGrays();
         lossy->Optimize(optimizeAll, level);
-        // A gray differs by the same in each channel: level / 6 at most.
+        // A gray differs by the same in each channel: level / 5.2 at most.
         const TTimeline expected = PlayTimeline(*original);
-        EXPECT_TRUE(PlaysAlike(expected, PlayTimeline(*lossy), level / 6));
-        EXPECT_TRUE(PlaysAlike(expected, PlayTimeline(*Reloaded(*lossy)), level / 6));
+        EXPECT_TRUE(PlaysAlike(expected, PlayTimeline(*lossy), level / 5));
+        EXPECT_TRUE(PlaysAlike(expected, PlayTimeline(*Reloaded(*lossy)), level / 5));
         EXPECT_LT(int64_t(test::SaveGif(*lossy, encodeLZW).size()), losslessSize);
     }
 }
 
 // Random animations: lossy coding plays within its bound too, whatever the
 // frames' places, disposals and tables. A single channel may differ most:
-// red and blue by level / (2 sqrt 2) in the weighted distance.
+// red and blue, with the least weight (2): by sqrt(0.33 / 2) level.
 TEST(OptimizeLossy, RandomAnimationsPlayWithinTheBound)
 {
     for (uint32_t seed = 1; seed <= 150; ++seed) {
@@ -509,7 +528,7 @@ TEST(OptimizeLossy, RandomAnimationsPlayWithinTheBound)
         auto lossy = RandomAnimation(seed);
         lossy->Optimize(optimizeAll, 200);
         const TGIFPaintFlags flags = paintAnimate | paintTransparent | paintLoop;
-        EXPECT_TRUE(PlaysAlike(PlayTimeline(*original, flags), PlayTimeline(*Reloaded(*lossy), flags), 71));
+        EXPECT_TRUE(PlaysAlike(PlayTimeline(*original, flags), PlayTimeline(*Reloaded(*lossy), flags), 82));
         if (HasFailure())
             return;
     }
