@@ -764,21 +764,32 @@ private:
         return 8 * size_t(counter.Size());
     }
 
-    // Runs of pixels with a choice shorter than `minRun` keep their own
-    // index: scattered transparent pixels break the strings the picture's
-    // own colors would build, while long runs of them pay.
-    static void KeepShortRuns(const std::vector<uint8_t>& own, const std::vector<uint8_t>& other, size_t minRun,
-                              std::vector<uint8_t>& kept)
+    // The runs of pixels whose two indices differ: start and length.
+    using TRuns = std::vector<std::pair<size_t, size_t>>;
+    static TRuns RunsOfChoices(const std::vector<uint8_t>& own, const std::vector<uint8_t>& other)
     {
-        kept = other;
-        for (size_t i = 0, n = own.size(); i < n;) {
+        TRuns runs;
+        for (size_t i = 0, n = own.size(); i < n; ++i) {
             size_t end = i;
             while (end < n && own[end] != other[end])
                 ++end;
-            if (end - i < minRun)
-                std::copy(own.begin() + ptrdiff_t(i), own.begin() + ptrdiff_t(end), kept.begin() + ptrdiff_t(i));
-            i = end + 1;
+            if (end > i)
+                runs.push_back({i, end - i});
+            i = end;
         }
+        return runs;
+    }
+
+    // Runs of choices shorter than `minRun` keep their own index:
+    // scattered transparent pixels break the strings the picture's own
+    // colors would build, while long runs of them pay.
+    static void KeepShortRuns(const std::vector<uint8_t>& own, const std::vector<uint8_t>& other,
+                              const TRuns& runs, size_t minRun, std::vector<uint8_t>& kept)
+    {
+        kept = other;
+        for (const auto& [start, length] : runs)
+            if (length < minRun)
+                std::copy_n(own.begin() + ptrdiff_t(start), length, kept.begin() + ptrdiff_t(start));
     }
 
     // The code size pixels that take one of two indices need (at least 2):
@@ -804,23 +815,18 @@ private:
         constexpr int kSteps = int(std::size(kMinRuns));
         // Runs of choices as long as a step's minimum and shorter than the
         // next one's: where there are none, the two steps choose alike.
+        const TRuns runs = RunsOfChoices(own, other);
         std::array<size_t, kSteps> runsFrom{};
-        for (size_t i = 0, n = own.size(); i < n; ++i) {
-            size_t end = i;
-            while (end < n && own[end] != other[end])
-                ++end;
-            if (end > i)
-                ++runsFrom[size_t(std::upper_bound(std::begin(kMinRuns), std::end(kMinRuns), end - i) -
-                                  std::begin(kMinRuns) - 1)];
-            i = end;
-        }
+        for (const auto& [start, length] : runs)
+            ++runsFrom[size_t(std::upper_bound(std::begin(kMinRuns), std::end(kMinRuns), length) -
+                              std::begin(kMinRuns) - 1)];
         const int depth = NeededDepth(own, other);
         std::vector<uint8_t> kept, picks(own.size());
         chosen.resize(own.size());
         size_t best = SIZE_MAX;
         int bestStep = minRunStep_;
         const auto improves = [&](int step) {
-            KeepShortRuns(own, other, kMinRuns[step], kept);
+            KeepShortRuns(own, other, runs, kMinRuns[step], kept);
             const size_t bits =
                 WrittenBits(Chooser().Choose(own.data(), kept.data(), picks.data(), picks.size(), depth));
             if (bits >= best)
@@ -906,9 +912,9 @@ private:
         const TRect box = KeptBox(frame);
         // A new control block costs its 8 bytes.
         const size_t after = ChooseMergedPixels(frame, pixels, box) + (hadControl ? 0 : 64);
-        // Trimming to a smaller box never lengthens a frame that already
-        // has its control block, so the whole frame is only counted where
-        // the outcome is open.
+        // A frame that already has its control block, cut to a smaller box,
+        // is as good as never written longer: the whole frame is only
+        // counted where the outcome is open.
         if (hadControl && box != whole)
             return;
         if (after < PixelBits(frame, pixels, whole))
