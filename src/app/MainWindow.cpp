@@ -294,6 +294,12 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* event)
     }
     if (watched == mdiArea_->viewport() && event->type() == QEvent::Resize)
         keepInWorkspace_->start();
+    // The area also lays icons out again by itself after a window changes
+    // state, in rows from its bottom that a short workspace overflows at the
+    // top; whoever moved an icon, it comes back in.
+    if (event->type() == QEvent::Move)
+        if (auto* window = qobject_cast<QMdiSubWindow*>(watched); window && window->isMinimized())
+            keepInWorkspace_->start();
     if (watched == mdiArea_ && event->type() == QEvent::Resize && StartupLogoShown())
         PlaceStartupLogo();
     return QMainWindow::eventFilter(watched, event);
