@@ -276,7 +276,7 @@ QWidget* TfrmWizards::BuildFramesPage()
     seLossy_->setRange(1, 200);
     seLossy_->setValue(80);
     seLossy_->setEnabled(false);
-    seLossy_->setToolTip(tr("How far colors may move: about a sixth of this in each color channel"));
+    seLossy_->setToolTip(tr("How far colors may move: about a fifth of this in each color channel"));
     connect(chkLossy_, &QCheckBox::toggled, seLossy_, &QWidget::setEnabled);
     lossy->addWidget(chkLossy_);
     lossy->addWidget(seLossy_);

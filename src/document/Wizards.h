@@ -64,7 +64,7 @@ struct TOptimizeWizardOptions {
     bool Trim = false;
     bool MergePixels = false;
     bool RemoveNonVisible = false;
-    // 0 keeps every color exact; up to 200 lets colors move about a sixth
+    // 0 keeps every color exact; up to 200 lets colors move about a fifth
     // of it in each channel (TGIFImage::Optimize).
     int Lossy = 0;
 };
