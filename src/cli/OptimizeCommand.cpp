@@ -19,6 +19,7 @@ namespace {
 const char* const kUsage =
     "Usage: frameloom-cli optimize [--trim] [--merge-pixels] [--cleanup] [--color-tables] "
     "[--merge-palettes] [--all] [--lossy N] IN OUT\n"
+    "  --merge-palettes  one global color table, when it can hold every color shown\n"
     "  --lossy N  0 (lossless, the default) to 200: colors may move about N/5 levels a channel\n";
 
 bool ParseLossy(const std::string& text, int& lossy)
@@ -79,10 +80,14 @@ int RunOptimize(const std::vector<std::string>& args)
     uintmax_t after = 0;
     try {
         image.Optimize(options, lossy);
-        if (mergePalettes) {
+        // One global table only where it holds every color shown: merging
+        // more would repaint the least used colors with others.
+        if (mergePalettes && FitsOneColorMap(image)) {
             MergeColorMaps(image);
             if ((options & optimizeMergePixels) || lossy > 0)
                 image.ChooseCodeSizes();
+        } else if (mergePalettes) {
+            std::printf("kept the local color tables: the frames show more colors than one table holds\n");
         }
         TMemoryStream optimized;
         image.SaveToStream(optimized);

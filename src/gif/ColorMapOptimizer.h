@@ -12,4 +12,9 @@ class TGIFImage;
 // frame shows transparent pixels. Stops every player first.
 void MergeColorMaps(TGIFImage& image);
 
+// Whether every color the frames show (transparent pixels aside) fits one
+// table of 256 entries, with a slot for transparency when a frame shows
+// transparent pixels: then MergeColorMaps changes no pixel's color.
+bool FitsOneColorMap(TGIFImage& image);
+
 } // namespace fl

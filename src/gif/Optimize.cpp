@@ -14,6 +14,7 @@
 #include <memory>
 #include <mutex>
 #include <numeric>
+#include <optional>
 
 #include "gif/GIFImage.h"
 #include "gif/PixelEncoder.h"
@@ -567,10 +568,10 @@ private:
         std::vector<uint8_t> exact;
         FollowScreens(
             2,
-            [this, &exact](TGIFSubImage& frame, bool, TScreens& screens) {
+            [this, &exact](TGIFSubImage& frame, bool pastLoopStart, TScreens& screens) {
                 exact.assign(frame.Pixels(), frame.Pixels() + PixelCount(frame));
                 if (!frame.Interlaced())
-                    ApproximateFrame(frame, exact, screens[0], screens[1]);
+                    ApproximateFrame(frame, exact, screens[0], screens[1], pastLoopStart);
             },
             [this, &exact](TGIFSubImage& frame, TScreens& screens) {
                 Draw(frame, exact.data(), screens[0]);
@@ -578,9 +579,12 @@ private:
             });
     }
 
-    // `exact` holds the frame's pixels as they came.
+    // `exact` holds the frame's pixels as they came. The frame keeps the
+    // lossy pixels only when they take fewer bits than the best lossless
+    // ones, so that lossy coding never makes a frame larger.
     void ApproximateFrame(TGIFSubImage& frame, const std::vector<uint8_t>& exact,
-                          const std::vector<uint32_t>& target, const std::vector<uint32_t>& shown)
+                          const std::vector<uint32_t>& target, const std::vector<uint32_t>& shown,
+                          bool pastLoopStart)
     {
         TGIFColorMap& table = frame.ActiveColors();
         const int entries = table.Count();
@@ -616,10 +620,17 @@ private:
             return distance <= bound2_ ? int64_t(distance) : -1;
         };
         std::vector<uint8_t> chosen(count);
-        const TRect whole{0, 0, frame.Width(), frame.Height()};
-        if (WrittenBits(Chooser().ChooseClose(exact.data(), accepts, chosen.data(), count,
-                                              std::clamp(CodeDepth(frame), 2, 8))) <
-            PixelBits(frame, exact, whole))
+        const size_t lossyBits = WrittenBits(
+            Chooser().ChooseClose(exact.data(), accepts, chosen.data(), count, std::clamp(CodeDepth(frame), 2, 8)));
+        // Transparent pixels of the lossless choice show what the lossy
+        // animation shows underneath, which is as close to the original as
+        // the bound allows.
+        std::optional<size_t> losslessBits;
+        if (pastLoopStart && (options_ & optimizeMergePixels))
+            losslessBits = ChooseFramePixels(frame, target);
+        if (!losslessBits)
+            losslessBits = PixelBits(frame, exact, {0, 0, frame.Width(), frame.Height()});
+        if (lossyBits < *losslessBits)
             std::memcpy(frame.Pixels(), chosen.data(), count);
     }
 
@@ -647,14 +658,15 @@ private:
         }
     }
 
-    void ChooseFramePixels(TGIFSubImage& frame, const std::vector<uint32_t>& screen)
+    // Answers the bits the frame's pixels now take, when it counted them.
+    std::optional<size_t> ChooseFramePixels(TGIFSubImage& frame, const std::vector<uint32_t>& screen)
     {
         if (!IsTransparent(frame))
-            return;
+            return std::nullopt;
         const uint8_t t = frame.ControlBlock->TransparentIndex();
         TGIFColorMap& table = frame.ActiveColors();
         if (t >= table.Count())
-            return;
+            return std::nullopt;
         const TPackedColors colors = PackColors(table);
         // The first entry of each color, for transparent pixels shown
         // opaque; none for the transparent entry's own color.
@@ -701,10 +713,14 @@ private:
             }
         }
         if (!choices)
-            return;
+            return std::nullopt;
         std::vector<uint8_t> chosen;
-        if (ChooseShortest(own, other, chosen) < PixelBits(frame, current, {0, 0, frame.Width(), frame.Height()}))
-            std::memcpy(frame.Pixels(), chosen.data(), count);
+        const size_t chosenBits = ChooseShortest(own, other, chosen);
+        const size_t currentBits = PixelBits(frame, current, {0, 0, frame.Width(), frame.Height()});
+        if (chosenBits >= currentBits)
+            return currentBits;
+        std::memcpy(frame.Pixels(), chosen.data(), count);
+        return chosenBits;
     }
 
     // The frame's pixels within a box of it, row by row.

@@ -122,6 +122,39 @@ TEST(CliOptimize, AResultLargerThanTheInputKeepsTheInput)
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(written), {}), input);
 }
 
+TEST(CliOptimize, TablesThatDoNotFitOneStayAndLossyIsNeverLargerThanLossless)
+{
+    // Two frames of 256 colors each, none shared: one global table cannot
+    // hold them, and merging would repaint half of them.
+    TOptimizeCase c;
+    TGIFImage image;
+    image.SetWidth(16);
+    image.SetHeight(16);
+    for (int i = 0; i < 256; ++i)
+        image.GlobalColors().Add(MakeColor(uint8_t(i), 0, 0));
+    for (int f = 0; f < 2; ++f) {
+        auto frame = std::make_unique<TGIFSubImage>(&image);
+        frame->SetGeometry(0, 0, 16, 16);
+        for (int i = 0; i < 256; ++i) {
+            frame->Pixels()[i] = uint8_t(f == 0 ? i : 255 - i);
+            if (f == 1)
+                frame->LocalColors.Add(MakeColor(0, uint8_t(i), 0));
+        }
+        image.AddFrame(std::move(frame));
+    }
+    image.SaveToFile(c.Input.string());
+
+    EXPECT_NE(c.Run("--all").find("kept the local color tables"), std::string::npos);
+    const auto original = c.Load(c.Input);
+    const auto optimized = c.Load(c.Output);
+    EXPECT_TRUE(test::PlaysAlike(test::PlayTimeline(*original), test::PlayTimeline(*optimized)));
+    EXPECT_EQ(optimized->Frames[1]->LocalColors.Count(), 256);
+
+    const auto lossless = std::filesystem::file_size(c.Output);
+    c.Run("--all --lossy 200");
+    EXPECT_LE(std::filesystem::file_size(c.Output), lossless);
+}
+
 TEST(CliOptimize, BadInputAndUsage)
 {
     TOptimizeCase c;

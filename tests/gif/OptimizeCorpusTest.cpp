@@ -221,41 +221,6 @@ TPictureCheck OnlyDroppedColorsDiffer(const std::vector<TBitmap>& expected,
     };
 }
 
-// Whether every color the frames show (transparent pixels aside) fits one
-// table of 256 entries, with a slot for transparency when a frame shows
-// transparent pixels.
-bool FitsOneColorMap(TGIFImage& image)
-{
-    std::vector<bool> seen(size_t(1) << 24);
-    int distinct = 0;
-    bool transparent = false;
-    for (const auto& frame : image.Frames) {
-        if (frame->IsEmpty())
-            continue;
-        std::array<bool, 256> used{};
-        for (int y = 0; y < frame->Height(); ++y) {
-            const uint8_t* row = frame->RowAt(y);
-            for (int x = 0; x < frame->Width(); ++x)
-                used[row[x]] = true;
-        }
-        TGIFColorMap& colors = frame->ActiveColors();
-        const int clear =
-            frame->Transparent && frame->ControlBlock ? frame->ControlBlock->TransparentIndex() : -1;
-        for (int index = 0; index < 256; ++index) {
-            if (!used[size_t(index)])
-                continue;
-            if (index == clear) {
-                transparent = true;
-            } else if (index < colors.Count()) {
-                const size_t key = colors.ColorAt(index) & 0xFFFFFF;
-                distinct += seen[key] ? 0 : 1;
-                seen[key] = true;
-            }
-        }
-    }
-    return distinct + (transparent ? 1 : 0) <= 256;
-}
-
 std::optional<int> LoopCount(const TGIFImage& image)
 {
     const TGIFAppExtNSLoop* loop = FindLoopExtension(image);
