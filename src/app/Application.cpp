@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QIcon>
 #include <QPixmap>
 #include <QScreen>
 #include <QTimer>
@@ -21,6 +22,12 @@ void SetUpApplication()
     QCoreApplication::setOrganizationName(OrganizationName);
     QCoreApplication::setApplicationName(SettingsApplicationName);
     QGuiApplication::setApplicationDisplayName(ApplicationTitle);
+    // The desktop entry the windows belong to, and its icon where the
+    // program is installed.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.frameloom.Frameloom"));
+    const QIcon icon = QIcon::fromTheme(QStringLiteral("org.frameloom.Frameloom"));
+    if (!icon.isNull())
+        QGuiApplication::setWindowIcon(icon);
 }
 
 void ConnectSyncQueue()
