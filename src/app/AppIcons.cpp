@@ -178,6 +178,20 @@ const std::vector<TIconEntry>& IconTable()
              p.setBrush(ArrowBlue);
              p.drawPolygon(head);
          }},
+        {"EditRedo", "edit-redo",
+         [](QPainter& p) {
+             // Undo's arrow, mirrored.
+             p.translate(16, 0);
+             p.scale(-1, 1);
+             p.setPen(QPen(ArrowBlue, 2, Qt::SolidLine, Qt::FlatCap));
+             p.setBrush(Qt::NoBrush);
+             p.drawArc(QRectF(4, 4, 9, 9), 90 * 16, -270 * 16);
+             QPolygonF head;
+             head << QPointF(1, 4.5) << QPointF(7, 1) << QPointF(7, 8);
+             p.setPen(Qt::NoPen);
+             p.setBrush(ArrowBlue);
+             p.drawPolygon(head);
+         }},
         {"EditCut", "edit-cut",
          [](QPainter& p) {
              p.setPen(QPen(Outline, 1.5));

@@ -11,6 +11,7 @@
 
 #include "app/AppServices.h"
 #include "app/MainWindow.h"
+#include "app/SingleInstance.h"
 #include "app/SplashScreen.h"
 #include "editing/LibraryResources.h"
 #include "platform/SyncQueue.h"
@@ -51,6 +52,8 @@ TStartOptions ParseArguments(const QStringList& arguments)
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         if (arguments[i] == QLatin1String("--screenshot") && i + 1 < arguments.size())
             options.ScreenshotPath = arguments[++i];
+        else if (arguments[i] == QLatin1String("--new-instance"))
+            options.NewInstance = true;
         else
             options.Files.append(arguments[i]);
     }
@@ -63,6 +66,10 @@ int RunEditor(const TAppServices& services, const QStringList& arguments,
     ConnectSyncQueue();
     const TStartOptions options = ParseArguments(arguments);
     const bool screenshot = !options.ScreenshotPath.isEmpty();
+    // A picture of the screen is always taken by an editor of its own.
+    const bool single = !screenshot && !options.NewInstance;
+    if (single && HandFilesToRunningEditor(InstanceServerName(), options.Files))
+        return 0;
     {
         TSplashScreen splash(services.Messages, services.ProgramFolder + CompanionLibraryFileName());
         // Nobody is there to press "&Start" for a picture of the screen.
@@ -76,8 +83,13 @@ int RunEditor(const TAppServices& services, const QStringList& arguments,
     if (mainWindowChanged)
         mainWindowChanged(window.get());
     window->SetUnattended(screenshot);
-    window->OpenFirstArgument(options.Files);
+    window->OpenArguments(options.Files);
     window->ShowAsStored();
+    TInstanceServer server(InstanceServerName());
+    if (single) {
+        server.OnFiles = [&window](const QStringList& files) { window->OpenHandedFiles(files); };
+        server.Listen();
+    }
 
     bool screenshotSaved = false;
     if (screenshot) {

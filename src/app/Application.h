@@ -25,19 +25,22 @@ void SetUpApplication();
 // a queued call arriving wakes the loop, which drains the queue. Safe to
 // call more than once.
 void ConnectSyncQueue();
-// What the command line asks for: files to open, and "--screenshot PATH",
+// What the command line asks for: files to open; "--screenshot PATH",
 // which closes the start-up window by itself, saves a picture of the whole
 // screen to PATH once the main window has settled and ends the program (the
-// README's picture and the screenshot test use it).
+// README's picture and the screenshot test use it); and "--new-instance",
+// which starts an editor of its own even when one is running.
 struct TStartOptions {
     QStringList Files;
     QString ScreenshotPath;
+    bool NewInstance = false;
 };
 TStartOptions ParseArguments(const QStringList& arguments);
 
-// Shows the start-up window, then the main window; opens the first
-// argument (the program name left out) and runs until the main window
-// closes. Answers the event loop's exit code. `mainWindowChanged` hears of
+// Hands the files to the editor already running, if there is one, and
+// ends. Otherwise shows the start-up window, then the main window; opens
+// every file named (the program name left out), takes the files of later
+// starts, and runs until the main window closes. Answers the event loop's exit code. `mainWindowChanged` hears of
 // the main window (to centre boxes on it) and of its end (null).
 int RunEditor(const TAppServices& services, const QStringList& arguments,
               const std::function<void(QWidget* mainWindow)>& mainWindowChanged = {});

@@ -13,8 +13,10 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdlib>
 #include <exception>
 #include <functional>
@@ -96,15 +98,18 @@ public:
     const QImage& Image() const { return image_; }
 
 protected:
+    // The picture fills the widget, which the zoom sizes: enlarged pixels
+    // stay sharp blocks, a reduced picture is smoothed.
     void paintEvent(QPaintEvent*) override
     {
         if (image_.isNull())
             return;
         QPainter painter(this);
-        const QRect area(0, 0, image_.width(), image_.height());
+        const QRect area = rect();
         if (transparent_)
             painter.fillRect(area, ColorFromValue(values_.FrameTransparentColor));
-        painter.drawImage(0, 0, image_);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform, area.width() < image_.width());
+        painter.drawImage(area, image_);
         DrawOutline(painter, area.width(), area.height());
     }
 
@@ -413,11 +418,12 @@ bool TMDIChild::ShowFrame(int index)
     TRedrawSuspender suspended(*sbox_);
     screenWidth_ = animation.Width();
     screenHeight_ = animation.Height();
-    pnlFrame_->resize(screenWidth_, screenHeight_);
+    frameRect_ = QRect(frame.Left(), frame.Top(), frame.Width(), frame.Height());
+    if (fitWindow_)
+        zoom_ = FittingZoom();
     sizeText_ = true;
     statusBar_->SetText(2, SizeText());
-    CenterFrame();
-    pb_->setGeometry(frame.Left(), frame.Top(), frame.Width(), frame.Height());
+    LayOutScreen();
     pb_->SetFrame(std::move(image), transparent);
 
     ColorFromFirstFrame(*animation.Frames[0]);
@@ -447,10 +453,85 @@ void TMDIChild::ColorFromFirstFrame(TGIFSubImage& first)
 
 QString TMDIChild::SizeText() const
 {
-    return QStringLiteral("%1 - [Height: %2 x Width: %3]")
-        .arg(QString::fromStdString(document_.ShortName()))
-        .arg(screenHeight_)
-        .arg(screenWidth_);
+    QString text = QStringLiteral("%1 - [Height: %2 x Width: %3]")
+                       .arg(QString::fromStdString(document_.ShortName()))
+                       .arg(screenHeight_)
+                       .arg(screenWidth_);
+    if (zoom_ != 1)
+        text += QStringLiteral(" %1%").arg(qRound(zoom_ * 100));
+    return text;
+}
+
+namespace {
+
+// The zoom steps: each doubles or halves, with 1.5 and 3 between 1 and 4
+// for small animations.
+constexpr std::array<double, 11> ZoomSteps = {0.125, 0.25, 0.5, 1, 1.5, 2, 3, 4, 8, 16, 32};
+
+QRect Scaled(const QRect& rect, double zoom)
+{
+    const int left = int(std::floor(rect.left() * zoom));
+    const int top = int(std::floor(rect.top() * zoom));
+    return QRect(left, top, std::max(1, int(std::floor((rect.left() + rect.width()) * zoom)) - left),
+                 std::max(1, int(std::floor((rect.top() + rect.height()) * zoom)) - top));
+}
+
+} // namespace
+
+void TMDIChild::LayOutScreen()
+{
+    const QRect screen = Scaled(QRect(0, 0, screenWidth_, screenHeight_), zoom_);
+    pnlFrame_->resize(screen.size());
+    CenterFrame();
+    pb_->setGeometry(Scaled(frameRect_, zoom_));
+}
+
+double TMDIChild::FittingZoom() const
+{
+    if (screenWidth_ <= 0 || screenHeight_ <= 0)
+        return 1;
+    const QSize room = sbox_->viewport()->size() - QSize(2 * ScrollMargin, 2 * ScrollMargin);
+    const double zoom = std::min(double(room.width()) / screenWidth_, double(room.height()) / screenHeight_);
+    return std::clamp(zoom, MinZoom, MaxZoom);
+}
+
+void TMDIChild::ApplyZoom(double zoom, bool fit)
+{
+    zoom = std::clamp(zoom, MinZoom, MaxZoom);
+    fitWindow_ = fit;
+    if (zoom == zoom_)
+        return;
+    zoom_ = zoom;
+    {
+        TRedrawSuspender suspended(*sbox_);
+        LayOutScreen();
+        if (sizeText_)
+            statusBar_->SetText(2, SizeText());
+    }
+    if (OnZoomChanged)
+        OnZoomChanged(*this);
+}
+
+void TMDIChild::SetZoom(double zoom)
+{
+    ApplyZoom(zoom, false);
+}
+
+void TMDIChild::ZoomIn()
+{
+    const auto next = std::upper_bound(ZoomSteps.begin(), ZoomSteps.end(), zoom_ + 1e-9);
+    SetZoom(next == ZoomSteps.end() ? MaxZoom : *next);
+}
+
+void TMDIChild::ZoomOut()
+{
+    const auto next = std::lower_bound(ZoomSteps.begin(), ZoomSteps.end(), zoom_ - 1e-9);
+    SetZoom(next == ZoomSteps.begin() ? MinZoom : *(next - 1));
+}
+
+void TMDIChild::FitToWindow()
+{
+    ApplyZoom(FittingZoom(), true);
 }
 
 void TMDIChild::CenterFrame()
@@ -478,8 +559,24 @@ void TMDIChild::DocumentChanged()
 
 bool TMDIChild::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == sbox_->viewport() && event->type() == QEvent::Resize)
+    if (watched == sbox_->viewport() && event->type() == QEvent::Resize) {
+        if (fitWindow_)
+            ApplyZoom(FittingZoom(), true);
         CenterFrame();
+    }
+    // Ctrl and the wheel zoom, a step a notch; the wheel alone scrolls.
+    if (watched == sbox_->viewport() && event->type() == QEvent::Wheel) {
+        auto* wheel = static_cast<QWheelEvent*>(event);
+        if (wheel->modifiers() & Qt::ControlModifier) {
+            // Fine-grained wheels and touchpads send parts of a notch.
+            wheelDelta_ += wheel->angleDelta().y();
+            for (; wheelDelta_ >= 120; wheelDelta_ -= 120)
+                ZoomIn();
+            for (; wheelDelta_ <= -120; wheelDelta_ += 120)
+                ZoomOut();
+            return true;
+        }
+    }
     return QWidget::eventFilter(watched, event);
 }
 

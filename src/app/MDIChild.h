@@ -51,6 +51,8 @@ public:
     void ShowSizeText();
     // The frame shown last, -1 before the first.
     int ShownFrame() const { return shownFrame_; }
+    // The logical screen's size at the last ShowFrame.
+    QSize ScreenSize() const { return {screenWidth_, screenHeight_}; }
     // The logical screen (a preview is laid over it) and the frame on it.
     QFrame* FramePanel() const { return pnlFrame_; }
     QWidget* PaintBox() const;
@@ -74,6 +76,21 @@ public:
     // axis where it does not fit) and scrolls back to the origin.
     void CenterFrame();
 
+    // Zoom: the screen is shown at Zoom() times its size, pixels as blocks
+    // above 1 and smoothed below. The steps go from 1/8 to 32 times; fitting
+    // follows the window's size until the zoom is set otherwise.
+    double Zoom() const { return zoom_; }
+    bool FitsWindow() const { return fitWindow_; }
+    void SetZoom(double zoom);
+    void ZoomIn();
+    void ZoomOut();
+    void ZoomToActualSize() { SetZoom(1); }
+    void FitToWindow();
+    static constexpr double MinZoom = 0.125;
+    static constexpr double MaxZoom = 32;
+    // The zoom changed (the preview laid over the screen follows it).
+    std::function<void(TMDIChild&)> OnZoomChanged;
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -82,6 +99,10 @@ protected:
 
 private:
     void ShowFrameMenu(QWidget* source, const QPoint& position);
+    // Sizes the screen and the frame on it for the zoom.
+    void LayOutScreen();
+    double FittingZoom() const;
+    void ApplyZoom(double zoom, bool fit);
     void StartViewDrag();
     void ColorFromFirstFrame(TGIFSubImage& first);
     // "name - [Height: h x Width: w]" for the shown screen.
@@ -102,6 +123,10 @@ private:
     bool sizeText_ = false;
     int screenWidth_ = 0;
     int screenHeight_ = 0;
+    QRect frameRect_;
+    double zoom_ = 1;
+    bool fitWindow_ = false;
+    int wheelDelta_ = 0;
 };
 
 } // namespace fl

@@ -4,9 +4,11 @@
 // windows, activation, reloads, timers, progress).
 #include "app/MainWindow.h"
 
+#include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QListWidget>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -156,10 +158,25 @@ void TfrmMain::ShowAsStored()
         showNormal();
 }
 
-void TfrmMain::OpenFirstArgument(const QStringList& arguments)
+void TfrmMain::OpenArguments(const QStringList& arguments)
 {
-    if (!arguments.isEmpty() && !arguments.first().isEmpty())
-        OpenFileByType(arguments.first().toStdString());
+    for (const QString& argument : arguments)
+        if (!argument.isEmpty())
+            OpenFileByType(argument.toStdString());
+}
+
+void TfrmMain::OpenHandedFiles(const QStringList& files)
+{
+    if (isMinimized())
+        showNormal();
+    raise();
+    activateWindow();
+    // A question or dialog on screen is answered first: the files wait.
+    if (QApplication::activeModalWidget() || QApplication::activePopupWidget()) {
+        QTimer::singleShot(300, this, [this, files] { OpenHandedFiles(files); });
+        return;
+    }
+    OpenArguments(files);
 }
 
 void TfrmMain::OpenFileByType(const std::string& path)
@@ -390,6 +407,11 @@ void TfrmMain::DocumentAdded(TDocument& document)
                 context_->AddFrameFromFile(path);
             },
             Qt::QueuedConnection);
+    };
+    // A preview over the screen grows and shrinks with it.
+    child->OnZoomChanged = [this](TMDIChild& zoomed) {
+        if (imgAni_->parentWidget() == zoomed.FramePanel())
+            imgAni_->setFixedSize(zoomed.FramePanel()->size());
     };
     auto* window = mdiArea_->addSubWindow(child);
     window->setAttribute(Qt::WA_DeleteOnClose, false);

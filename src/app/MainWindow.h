@@ -93,9 +93,12 @@ public:
     bool StartMaximized() const { return startMaximized_; }
     // Shows the window as the settings ask.
     void ShowAsStored();
-    // Opens the first of the program's arguments (the program name left
-    // out), if there is one.
-    void OpenFirstArgument(const QStringList& arguments);
+    // Opens each of the program's arguments (the program name left out),
+    // in order.
+    void OpenArguments(const QStringList& arguments);
+    // Files a later start of the program handed over: the window comes to
+    // the front, and they open once no dialog is waiting for an answer.
+    void OpenHandedFiles(const QStringList& files);
     // Opens a file as its type asks: a GIF as a document, a still image as
     // a frame (or a new animation), a video converted into a new document;
     // anything the editor does not know is refused with a message.
@@ -197,6 +200,8 @@ public:
     TDocumentTabs* Tabs() const { return tabMDI_; }
     TMainStatusBar* MainStatusBar() const { return statusBar_; }
     QMdiSubWindow* SubWindowOf(const TDocument& document) const;
+    // The active document's window, none without one.
+    TMDIChild* ActiveChild() const;
     // The document window whose shown frame the drag carries, if it is
     // still open.
     TMDIChild* ViewDragSource(const QMimeData& mime) const;
@@ -322,6 +327,7 @@ private:
     void ShowLogoFrame();
     void InstallWarnings();
     void UndoActiveDocument();
+    void RedoActiveDocument();
     void FillRecentFilesMenu(QMenu* menu);
     void OpenRecentFile(const std::string& path);
     bool NoDocumentToSave();

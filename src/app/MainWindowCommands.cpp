@@ -16,6 +16,7 @@
 
 #include "app/AppIcons.h"
 #include "app/DocumentTabs.h"
+#include "app/MDIChild.h"
 #include "app/MainWindow.h"
 #include "app/WindowArrangement.h"
 #include "document/ActionStates.h"
@@ -89,6 +90,9 @@ void TfrmMain::CreateActions()
 
     // The edits whose logic the document holds.
     connect(Action("EditUndo"), &QAction::triggered, this, [this] { UndoActiveDocument(); });
+    connect(Action("EditRedo"), &QAction::triggered, this, [this] { RedoActiveDocument(); });
+    // Both habits: Ctrl+Y, and Ctrl+Shift+Z beside Undo's Ctrl+Z.
+    Action("EditRedo")->setShortcuts({QKeySequence("Ctrl+Y"), QKeySequence("Ctrl+Shift+Z")});
     connect(Action("FrameDelete"), &QAction::triggered, this, [this] {
         if (TDocument* document = context_->ActiveDocument())
             document->DeleteFrame(context_->Frames().Selected());
@@ -118,6 +122,25 @@ void TfrmMain::UndoActiveDocument()
     } catch (const std::exception& error) {
         ShowErrorMessage(services_.Messages, error.what());
     }
+}
+
+void TfrmMain::RedoActiveDocument()
+{
+    TDocument* document = context_->ActiveDocument();
+    if (!document)
+        return;
+    try {
+        document->Redo();
+    } catch (const std::exception& error) {
+        ShowErrorMessage(services_.Messages, error.what());
+    }
+}
+
+TMDIChild* TfrmMain::ActiveChild() const
+{
+    TDocument* document = context_->ActiveDocument();
+    QMdiSubWindow* window = document ? SubWindowOf(*document) : nullptr;
+    return window ? qobject_cast<TMDIChild*>(window->widget()) : nullptr;
 }
 
 QAction* TfrmMain::MenuItem(const char* name) const
@@ -174,6 +197,7 @@ void TfrmMain::CreateMenus()
     QMenu* edit = bar->addMenu("&Edit");
     edit->setObjectName("mnuEdit");
     add(edit, "EditUndo");
+    add(edit, "EditRedo");
     edit->addSeparator();
     add(edit, "EditCut");
     add(edit, "EditCopy");
@@ -205,6 +229,22 @@ void TfrmMain::CreateMenus()
     add(view, "AnimationPalette");
     add(view, "AnimationResize");
     view->addSeparator();
+    // Zoom of the active document's view; without one the items do nothing.
+    QMenu* zoom = view->addMenu("&Zoom");
+    zoom->setObjectName("mnuZoom");
+    const auto zoomItem = [this, zoom](const char* name, const char* caption, QList<QKeySequence> keys,
+                                       void (TMDIChild::*step)()) {
+        QAction* action = AddAction(zoom, name, caption);
+        action->setShortcuts(keys);
+        connect(action, &QAction::triggered, this, [this, step] {
+            if (TMDIChild* child = ActiveChild())
+                (child->*step)();
+        });
+    };
+    zoomItem("mniZoomIn", "Zoom &In", {QKeySequence("Ctrl++"), QKeySequence("Ctrl+=")}, &TMDIChild::ZoomIn);
+    zoomItem("mniZoomOut", "Zoom &Out", {QKeySequence("Ctrl+-")}, &TMDIChild::ZoomOut);
+    zoomItem("mniZoomActual", "&Actual Size", {QKeySequence("Ctrl+0")}, &TMDIChild::ZoomToActualSize);
+    zoomItem("mniZoomFit", "&Fit to Window", {}, &TMDIChild::FitToWindow);
     QMenu* frameSize = view->addMenu("Frame &Size");
     frameSize->setObjectName("mnuFrameSize");
     frameSizeGroup_ = new QActionGroup(this);
@@ -348,7 +388,7 @@ void TfrmMain::CreateToolbars()
     for (const char* name : {"FileNew", "FileOpen", "FileSave", "FileSaveAll"})
         add(tbTagStandard, name);
     toolbars_[tbTagStandard]->addSeparator();
-    for (const char* name : {"EditCut", "EditCopy", "EditPaste", "EditUndo"})
+    for (const char* name : {"EditCut", "EditCopy", "EditPaste", "EditUndo", "EditRedo"})
         add(tbTagStandard, name);
     toolbars_[tbTagStandard]->addSeparator();
     toolbars_[tbTagStandard]->addAction(actThumbs_);

@@ -13,6 +13,7 @@
 #include <QMdiSubWindow>
 #include <QMimeData>
 #include <QMenu>
+#include <QShortcut>
 #include <QPainter>
 #include <QSplitter>
 #include <QToolBar>
@@ -125,6 +126,8 @@ void TfrmMain::CreateLayout()
     pnlSplash_->hide();
     imgAni_ = new QLabel(this);
     imgAni_->setObjectName("imgAni");
+    // The preview fills a zoomed screen; the logo's label is its own size.
+    imgAni_->setScaledContents(true);
     imgAni_->hide();
 
     CreateThumbnailPanel();
@@ -184,6 +187,13 @@ void TfrmMain::CreateFramePanel()
             DrawFrameListItem(painter, rect, *lbFrames_, frames.Item(index), index, context_->Values().FrameSize,
                               selected);
     };
+    // The Delete key deletes the selected frame, as Edit > Delete Frame
+    // does and only when it may.
+    auto* deleteKey = new QShortcut(QKeySequence::Delete, lbFrames_, nullptr, nullptr, Qt::WidgetShortcut);
+    connect(deleteKey, &QShortcut::activated, this, [this] {
+        if (QAction* action = Action("FrameDelete"); action->isEnabled())
+            action->trigger();
+    });
     // A right click shows the frame before the popup opens.
     connect(lbFrames_, &TFLListBox::RightPressed, this, [this](int index) { context_->ShowFrame(index); });
     // Reordering by dragging within the list; queued, as the drop runs inside

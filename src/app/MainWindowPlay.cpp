@@ -120,7 +120,8 @@ void TfrmMain::AnimationPlay()
     QWidget* panel = child->FramePanel();
     child->PaintBox()->hide();
     imgAni_->setParent(panel);
-    imgAni_->setFixedSize(preview_->Width(), preview_->Height());
+    // The screen's size at the view's zoom; the picture is stretched to it.
+    imgAni_->setFixedSize(panel->size());
     imgAni_->move(0, 0);
     ShowPreviewPicture();
     imgAni_->raise();

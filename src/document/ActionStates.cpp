@@ -17,6 +17,7 @@ const std::vector<TActionInfo>& ActionTable()
         {"FileCloseAll", "Close &All", "", Document, false, "Close All|Closes all open animations"},
         {"FileExit", "E&xit", "", Fixed, true, "Exit|Quits the program"},
         {"EditUndo", "&Undo", "Ctrl+Z", Fixed, false, "Undo|Reverses the last change"},
+        {"EditRedo", "&Redo", "Ctrl+Y", Fixed, false, "Redo|Makes the last undone change again"},
         {"EditCut", "Cu&t", "Ctrl+X", Document, false, "Cut|Moves the selected frame to the clipboard"},
         {"EditCopy", "&Copy", "Ctrl+C", Document, false, "Copy|Copies the selected frame to the clipboard"},
         {"EditPaste", "&Paste", "Ctrl+V", Fixed, false, "Paste|Inserts the clipboard's image as a frame"},
@@ -81,6 +82,11 @@ std::string LongHint(const std::string& hint)
 std::string UndoCaption(const std::string& commandName)
 {
     return "&Undo " + commandName;
+}
+
+std::string RedoCaption(const std::string& commandName)
+{
+    return "&Redo " + commandName;
 }
 
 TActionStates::TActionStates()

@@ -40,6 +40,7 @@ const std::vector<TActionInfo>& ActionTable();
 inline constexpr const char* ActFileSave = "FileSave";
 inline constexpr const char* ActFileSaveAll = "FileSaveAll";
 inline constexpr const char* ActEditUndo = "EditUndo";
+inline constexpr const char* ActEditRedo = "EditRedo";
 inline constexpr const char* ActEditCut = "EditCut";
 inline constexpr const char* ActEditCopy = "EditCopy";
 inline constexpr const char* ActEditPaste = "EditPaste";
@@ -51,6 +52,9 @@ inline constexpr const char* ActFrameMoveDown = "FrameMoveDown";
 
 // The Undo caption with the newest command's name ("&Undo Move Frame").
 std::string UndoCaption(const std::string& commandName);
+// The Redo caption with the newest undone command's name ("&Redo Move
+// Frame").
+std::string RedoCaption(const std::string& commandName);
 
 class TActionStates {
 public:

@@ -166,6 +166,8 @@ bool TDocument::RefreshUndoState()
     if (IsActive() || !context_.active_) {
         context_.actions_.SetEnabled(ActEditUndo, hasCommands);
         context_.actions_.SetCaption(ActEditUndo, UndoCaption(history_.LastName()));
+        context_.actions_.SetEnabled(ActEditRedo, history_.RedoCount() > 0);
+        context_.actions_.SetCaption(ActEditRedo, RedoCaption(history_.RedoName()));
         context_.actions_.SetEnabled(ActFileSave, modified_);
     }
     context_.actions_.SetEnabled(ActFileSaveAll, context_.AnyDocumentModified());
@@ -332,6 +334,28 @@ bool TDocument::Undo()
         context.CloseDocument(*this, false);
         return false;
     }
+    return true;
+}
+
+bool TDocument::Redo()
+{
+    if (history_.RedoCount() == 0)
+        return true;
+    const int frameIndex = history_.RedoFrameIndex();
+    const std::string name = history_.RedoName();
+    const int currentRow = context_.InspectorRow();
+    const int selected = context_.frameList_.Selected();
+    history_.RedoLast();
+    context_.SelectInspectorRow(RowForUndoneCommand(name, currentRow));
+    MarkModified(true);
+    // Every frame came back from the copy: every thumbnail is drawn again.
+    // The frame the step concerns is shown when it exists.
+    const int count = context_.animation_.Frames.Count();
+    if (count > 0) {
+        context_.FillFrameList();
+        context_.ShowFrame(frameIndex >= 0 && frameIndex < count ? frameIndex : std::clamp(selected, 0, count - 1));
+    }
+    RefreshUndoState();
     return true;
 }
 

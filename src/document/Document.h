@@ -47,7 +47,8 @@ public:
 
     // Marks the document changed (writing the working copy) or unchanged.
     void MarkModified(bool flag);
-    // Publishes Undo (enabled, "&Undo %s"), Save and Save All; answers
+    // Publishes Undo (enabled, "&Undo %s"), Redo ("&Redo %s"), Save and
+    // Save All; answers
     // whether the history holds commands.
     bool RefreshUndoState();
     // The document becomes the named file, unmodified, without working copy.
@@ -71,6 +72,9 @@ public:
     // frame gone): callers must not use it afterwards when Undo answers
     // false.
     bool Undo();
+    // Makes the newest undone edit again; it becomes an undo step of its
+    // own. Failures throw and leave the document as it was.
+    bool Redo();
     void MoveFrame(int from, int to);
     void DeleteFrame(int index);
 

@@ -310,6 +310,8 @@ void TEditorContext::RemoveDocument(TDocument& document)
     if (!active_) {
         actions_.SetEnabled(ActEditUndo, false);
         actions_.SetCaption(ActEditUndo, UndoCaption(""));
+        actions_.SetEnabled(ActEditRedo, false);
+        actions_.SetCaption(ActEditRedo, RedoCaption(""));
     }
     actions_.SetEnabled(ActFileSave, active_ && active_->Modified());
     actions_.SetEnabled(ActFileSaveAll, AnyDocumentModified());

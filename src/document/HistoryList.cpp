@@ -38,6 +38,12 @@ void THistoryList::AddCommand(TCommandKind kind, TActionType action, int colorIn
         return;
     }
     command->ActionName = name;
+    redoSteps_.clear();
+    Append(std::move(command));
+}
+
+void THistoryList::Append(std::unique_ptr<TCommand> command)
+{
     while (Count() > limit_)
         commands_.erase(commands_.begin());
     commands_.push_back(std::move(command));
@@ -53,13 +59,50 @@ int THistoryList::LastFrameIndex() const
     return commands_.empty() ? -1 : commands_.back()->FrameIndex;
 }
 
+std::string THistoryList::RedoName() const
+{
+    return redoSteps_.empty() ? std::string() : redoSteps_.back()->ActionName;
+}
+
+int THistoryList::RedoFrameIndex() const
+{
+    return redoSteps_.empty() ? -1 : redoSteps_.back()->FrameIndex;
+}
+
 void THistoryList::UndoLast()
 {
     if (commands_.empty())
         return;
+    TCommand& newest = *commands_.back();
+    // The animation as the command left it, for Redo. Undo matters more
+    // than Redo: a copy that cannot be written only ends redoing.
+    std::unique_ptr<TCommand> redo;
+    try {
+        redo = std::make_unique<TActiveAnimation>(host_, atWholeAnimation, newest.FrameIndex);
+        redo->ActionName = newest.ActionName;
+    } catch (const std::exception&) {
+        redoSteps_.clear();
+    }
     // A failing undo throws before the command goes, so it can be tried again.
-    commands_.back()->Undo(host_);
+    newest.Undo(host_);
     commands_.pop_back();
+    if (redo) {
+        if (RedoCount() > limit_)
+            redoSteps_.erase(redoSteps_.begin());
+        redoSteps_.push_back(std::move(redo));
+    }
+}
+
+void THistoryList::RedoLast()
+{
+    if (redoSteps_.empty())
+        return;
+    TCommand& step = *redoSteps_.back();
+    auto undo = std::make_unique<TActiveAnimation>(host_, atWholeAnimation, step.FrameIndex);
+    undo->ActionName = step.ActionName;
+    step.Undo(host_);
+    redoSteps_.pop_back();
+    Append(std::move(undo));
 }
 
 void THistoryList::ClearHistory()
@@ -68,6 +111,7 @@ void THistoryList::ClearHistory()
     for (auto& command : commands_)
         command.reset();
     commands_.clear();
+    redoSteps_.clear();
 }
 
 } // namespace fl

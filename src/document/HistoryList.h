@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // A document's undo history: the recorded edits, oldest first, bounded by a
-// limit. Undo applies only the newest one and discards it.
+// limit. Undo applies only the newest one and discards it, keeping a copy
+// of the whole animation as it was before, so that Redo can bring it back.
 #pragma once
 
 #include <memory>
@@ -35,17 +36,36 @@ public:
     int LastFrameIndex() const;
 
     // Undoes the newest command, then destroys it. A failing undo throws and
-    // leaves the command in the history. Nothing happens when empty.
+    // leaves the command in the history. Nothing happens when empty. The
+    // animation as it was before becomes the newest redo step, under the
+    // command's name; when it cannot be kept, nothing can be redone.
     void UndoLast();
-    // Destroys every command, oldest first, with its temporary file.
+    // Destroys every command, oldest first, with its temporary file, and
+    // every redo step.
     void ClearHistory();
+
+    // Redo steps: what undone commands took away, newest last. A new
+    // command discards them.
+    int RedoCount() const { return static_cast<int>(redoSteps_.size()); }
+    // The newest redo step's name, empty without one.
+    std::string RedoName() const;
+    // The newest redo step's frame index, -1 without one.
+    int RedoFrameIndex() const;
+    // Records the animation as it is now as an undo step under the redo
+    // step's name, then puts the redo step's animation back. A failure
+    // throws and leaves the history and the animation as they were.
+    void RedoLast();
 
     int Limit() const { return limit_; }
     void SetLimit(int limit) { limit_ = limit; }
 
 private:
     TEditorHost& host_;
+    // Appends a command, dropping the oldest ones beyond the limit.
+    void Append(std::unique_ptr<TCommand> command);
+
     std::vector<std::unique_ptr<TCommand>> commands_;
+    std::vector<std::unique_ptr<TCommand>> redoSteps_;
     int limit_ = 50;
 };
 

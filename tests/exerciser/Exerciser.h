@@ -130,6 +130,7 @@ private:
     void ResizeMainWindow(TRandom& random);
     void OtherProgramClipboard(TRandom& random);
     void PlayAndTick(TRandom& random);
+    void ZoomView(TRandom& random);
     void ExitAndRestart(TRandom& random);
     void CrashAndRestart(TRandom& random);
     // Chooses an entry of the menu (its submenus included) as the user sees

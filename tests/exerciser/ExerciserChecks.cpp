@@ -227,7 +227,7 @@ void TExerciser::CheckCommandStates()
         expectTagged(TActionEnabling::Document, false, "without documents");
         expectTagged(TActionEnabling::Arrangement, false, "without documents");
         for (const char* name : {ActFrameDelete, ActFrameMoveBegin, ActFrameMoveEnd, ActFrameMoveUp,
-                                 ActFrameMoveDown, ActEditUndo, ActFileSave, ActFileSaveAll})
+                                 ActFrameMoveDown, ActEditUndo, ActEditRedo, ActFileSave, ActFileSaveAll})
             expect(name, false, "without documents");
         return;
     }
@@ -239,6 +239,11 @@ void TExerciser::CheckCommandStates()
     if (active->History().Count() > 0)
         Expect(states.Caption(ActEditUndo) == UndoCaption(active->History().LastName()),
                "Undo reads \"" + states.Caption(ActEditUndo) + "\" for \"" + active->History().LastName() +
+                   "\"");
+    expect(ActEditRedo, active->History().RedoCount() > 0, "against the active document's redo steps");
+    if (active->History().RedoCount() > 0)
+        Expect(states.Caption(ActEditRedo) == RedoCaption(active->History().RedoName()),
+               "Redo reads \"" + states.Caption(ActEditRedo) + "\" for \"" + active->History().RedoName() +
                    "\"");
     if (playing) {
         expectTagged(TActionEnabling::Document, false, "while a preview plays");

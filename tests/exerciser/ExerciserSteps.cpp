@@ -13,6 +13,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QSplitter>
 #include <QTabBar>
@@ -20,7 +21,9 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QUrl>
+#include <QWheelEvent>
 
+#include <cmath>
 #include <filesystem>
 #include <stdexcept>
 #include <system_error>
@@ -119,6 +122,7 @@ const std::vector<TExerciser::TStep>& TExerciser::Steps()
         {"resize the main window", 2, &TExerciser::ResizeMainWindow},
         {"another program's clipboard", 3, &TExerciser::OtherProgramClipboard},
         {"play and tick", 8, &TExerciser::PlayAndTick},
+        {"zoom a view", 3, &TExerciser::ZoomView},
         {"exit and start again", 1, &TExerciser::ExitAndRestart},
         {"crash and start again", 1, &TExerciser::CrashAndRestart},
     };
@@ -209,6 +213,11 @@ void TExerciser::Shortcut(TRandom& random)
     };
     static const TKey keys[] = {
         {Qt::Key_Z, Qt::ControlModifier, "Ctrl+Z", false},
+        {Qt::Key_Y, Qt::ControlModifier, "Ctrl+Y", false},
+        {Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier, "Ctrl+Shift+Z", false},
+        {Qt::Key_Plus, Qt::ControlModifier, "Ctrl++", false},
+        {Qt::Key_Minus, Qt::ControlModifier, "Ctrl+-", false},
+        {Qt::Key_0, Qt::ControlModifier, "Ctrl+0", false},
         {Qt::Key_U, Qt::ControlModifier, "Ctrl+U", false},
         {Qt::Key_D, Qt::ControlModifier, "Ctrl+D", false},
         {Qt::Key_R, Qt::ControlModifier, "Ctrl+R", false},
@@ -226,6 +235,7 @@ void TExerciser::Shortcut(TRandom& random)
         {Qt::Key_Down, Qt::NoModifier, "Down in the frame list", true},
         {Qt::Key_Home, Qt::NoModifier, "Home in the frame list", true},
         {Qt::Key_End, Qt::NoModifier, "End in the frame list", true},
+        {Qt::Key_Delete, Qt::NoModifier, "Delete in the frame list", true},
     };
     const TKey& key = keys[Pick(random, static_cast<int>(std::size(keys)))];
     Note(std::string("  key ") + key.Name);
@@ -604,6 +614,48 @@ void TExerciser::OtherProgramClipboard(TRandom& random)
     }
 }
 
+void TExerciser::ZoomView(TRandom& random)
+{
+    const QList<TMDIChild*> views = Window().findChildren<TMDIChild*>();
+    if (views.isEmpty()) {
+        Note("  no view");
+        return;
+    }
+    TMDIChild& view = *views[Pick(random, static_cast<int>(views.size()))];
+    Note("  " + view.Document().ShortName());
+    switch (Pick(random, 4)) {
+    case 0: {
+        const int delta = (Pick(random, 2) ? 1 : -1) * (30 + Pick(random, 360));
+        Note("  Ctrl+wheel " + std::to_string(delta));
+        QWidget* viewport = view.findChild<QScrollArea*>("sbox")->viewport();
+        QWheelEvent wheel(QPointF(5, 5), viewport->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, delta),
+                          Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(viewport, &wheel);
+        break;
+    }
+    case 1:
+        Note("  fit to window");
+        view.FitToWindow();
+        break;
+    case 2: {
+        static const double zooms[] = {TMDIChild::MinZoom, 0.5, 1, 3, 8, TMDIChild::MaxZoom};
+        const double zoom = zooms[Pick(random, static_cast<int>(std::size(zooms)))];
+        Note("  zoom " + std::to_string(zoom));
+        view.SetZoom(zoom);
+        break;
+    }
+    default:
+        Trigger(Find<QAction>(Window(), "mniZoomActual"), "View > Zoom", random);
+        break;
+    }
+    // The screen and the frame on it follow the zoom.
+    const QWidget* panel = view.FramePanel();
+    const int width = view.ScreenSize().width();
+    if (view.ShownFrame() >= 0 && panel->width() != std::max(1, int(std::floor(width * view.Zoom()))))
+        throw std::runtime_error("the screen is " + std::to_string(panel->width()) + " wide at zoom " +
+                                 std::to_string(view.Zoom()) + " of " + std::to_string(width));
+}
+
 void TExerciser::PlayAndTick(TRandom& random)
 {
     const int what = Pick(random, 10);
@@ -641,7 +693,7 @@ void TExerciser::ExitAndRestart(TRandom& random)
     if (argument < static_cast<int>(dialogs_.OpenPool.size())) {
         const std::string& file = dialogs_.OpenPool[static_cast<size_t>(argument)];
         Note("  started again with " + file.substr(file.find_last_of('/') + 1));
-        Window().OpenFirstArgument({QString::fromStdString(file)});
+        Window().OpenArguments({QString::fromStdString(file)});
         Settle();
     } else {
         Note("  started again");

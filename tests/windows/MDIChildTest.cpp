@@ -7,6 +7,7 @@
 #include <QMouseEvent>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QWheelEvent>
 #include <QtTest>
 
 #include <memory>
@@ -64,6 +65,7 @@ private slots:
     void MissingFramesAreRefused();
     void LargeScreenScrollsWithMargins();
     void StatusBarFollowsTheDocument();
+    void ZoomScalesTheScreenInBlocks();
 
 private:
     QWidget* Child(const char* name) const { return child_->findChild<QWidget*>(QString::fromLatin1(name)); }
@@ -256,7 +258,74 @@ void MDIChildTest::StatusBarFollowsTheDocument()
     QCOMPARE(child_->PanelText(2), QStringLiteral("Playing Frame 0 of 1"));
 }
 
+void MDIChildTest::ZoomScalesTheScreenInBlocks()
+{
+    QVERIFY(child_->ShowFrame(1));
+    QWidget* panel = Child("pnlFrame");
+    int zoomed = 0;
+    child_->OnZoomChanged = [&zoomed](TMDIChild&) { ++zoomed; };
+
+    // Steps up from 100 %: 150 %, then 200 %; the frame keeps its place.
+    child_->ZoomIn();
+    QCOMPARE(child_->Zoom(), 1.5);
+    QCOMPARE(panel->size(), QSize(30, 24));
+    QCOMPARE(Child("pb")->geometry(), QRect(7, 6, 9, 7));
+    child_->ZoomIn();
+    QCOMPARE(Child("pb")->geometry(), QRect(10, 8, 12, 10));
+    QCOMPARE(zoomed, 2);
+    QVERIFY(child_->PanelText(2).endsWith(" 200%"));
+
+    // Above 100 % a pixel is a block of one color: the transparent pixel
+    // (2, 2) of the red frame covers (8..11, 8..11) at 400 %.
+    child_->SetZoom(4);
+    const QImage image = PaintBox();
+    QCOMPARE(image.size(), QSize(24, 20));
+    for (int y = 8; y < 12; ++y)
+        for (int x = 8; x < 12; ++x)
+            QCOMPARE(image.pixelColor(x, y), image.pixelColor(8, 8));
+    QVERIFY(image.pixelColor(8, 8) != Red);
+    QCOMPARE(image.pixelColor(7, 8), Red);
+
+    // Ctrl and the wheel zoom a step a notch, half notches add up; the
+    // wheel alone does not zoom.
+    QWidget* viewport = child_->findChild<QScrollArea*>("sbox")->viewport();
+    const auto wheel = [viewport](int delta, Qt::KeyboardModifiers modifiers) {
+        QWheelEvent event(QPointF(5, 5), viewport->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, delta),
+                          Qt::NoButton, modifiers, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(viewport, &event);
+    };
+    wheel(-120, Qt::ControlModifier);
+    QCOMPARE(child_->Zoom(), 3.0);
+    wheel(60, Qt::ControlModifier);
+    QCOMPARE(child_->Zoom(), 3.0);
+    wheel(60, Qt::ControlModifier);
+    QCOMPARE(child_->Zoom(), 4.0);
+    wheel(-120, Qt::NoModifier);
+    QCOMPARE(child_->Zoom(), 4.0);
+
+    // The ends hold; Actual Size goes back to 100 % and the plain caption.
+    for (int i = 0; i < 12; ++i)
+        child_->ZoomIn();
+    QCOMPARE(child_->Zoom(), TMDIChild::MaxZoom);
+    child_->ZoomToActualSize();
+    QCOMPARE(panel->size(), QSize(ScreenWidth, ScreenHeight));
+    QVERIFY(child_->PanelText(2).endsWith("Width: 20]"));
+
+    // Fit to Window fills the view, margins aside, and follows its size
+    // until the zoom is set otherwise.
+    child_->FitToWindow();
+    const QSize room = viewport->size() - QSize(2 * TMDIChild::ScrollMargin, 2 * TMDIChild::ScrollMargin);
+    QCOMPARE(child_->Zoom(), std::min(room.width() / double(ScreenWidth), room.height() / double(ScreenHeight)));
+    child_->resize(child_->width() + 200, child_->height() + 200);
+    QCoreApplication::processEvents();
+    QVERIFY(child_->FitsWindow());
+    QVERIFY(child_->Zoom() > std::min(room.width() / double(ScreenWidth), room.height() / double(ScreenHeight)));
+    child_->ZoomOut();
+    QVERIFY(!child_->FitsWindow());
+}
+
 } // namespace fl
 
 QTEST_MAIN(fl::MDIChildTest)
+
 #include "MDIChildTest.moc"

@@ -10,6 +10,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QLocalSocket>
+#include <QProcess>
 #include <QProgressBar>
 #include <QSplitter>
 #include <QTimer>
@@ -21,6 +23,7 @@
 #include "app/DocumentTabs.h"
 #include "app/FLListBox.h"
 #include "app/MainStatusBar.h"
+#include "app/SingleInstance.h"
 #include "app/WarningsDialog.h"
 #include "document/ActionStates.h"
 #include "document/Document.h"
@@ -50,6 +53,15 @@ QStringList Items(const QMenu* menu)
     return items;
 }
 
+// Whether the animation saves to exactly these bytes.
+bool SameBytes(TGIFImage& animation, const TMemoryStream& expected)
+{
+    TMemoryStream now;
+    animation.SaveToStream(now);
+    return now.Size() == expected.Size() &&
+           std::memcmp(now.Data(), expected.Data(), size_t(expected.Size())) == 0;
+}
+
 QMenu* TopMenu(TfrmMain& window, const QString& caption)
 {
     for (QAction* action : window.menuBar()->actions())
@@ -74,6 +86,7 @@ private slots:
     void startupLogoPlaysUntilTheLayoutChanges();
     void missingLibraryIsReportedAndStartUpGoesOn();
     void commandLineOpensGifAndRefusesUnknownTypes();
+    void laterStartsHandTheirFilesOver();
     void warningsDialogAnswers();
     void warningsAllLastsBeyondARestart();
     void tabHoverShowsThePath();
@@ -178,7 +191,7 @@ void MainWindowTest::commandLineOpensGifAndRefusesUnknownTypes()
     TMainWindowRig rig;
     WriteIntegerSetting(rig.settings, KeyDisplayAnimation, 0);
     TfrmMain& window = rig.Start();
-    window.OpenFirstArgument({QString::fromStdString(rig.File("picture.xyz")), "ignored.gif"});
+    window.OpenArguments({QString::fromStdString(rig.File("picture.xyz"))});
     QCOMPARE(
         rig.MessagesWith("Error loading picture.xyz! Frameloom does not support the file type or it is a "
                          "corrupted file."),
@@ -187,19 +200,19 @@ void MainWindowTest::commandLineOpensGifAndRefusesUnknownTypes()
     QCOMPARE(window.Context().DocumentCount(), 0);
     QVERIFY(Find<QWidget>(&window, "bevTop")->isVisible());
 
-    window.OpenFirstArgument({});
+    window.OpenArguments({});
     QCOMPARE(rig.messages.Requests().size(), size_t(1));
 
     // A GIF that is not there: the one message, and still no document.
     const std::string missing = rig.File("missing.gif");
-    window.OpenFirstArgument({QString::fromStdString(missing)});
+    window.OpenArguments({QString::fromStdString(missing)});
     QCOMPARE(rig.messages.Requests().size(), size_t(2));
     QCOMPARE(rig.MessagesWith("Error loading " + missing + "!"), 1);
     QCOMPARE(window.Context().DocumentCount(), 0);
 
     const std::string path = rig.File("three.gif");
     WriteAnimation(path, 3);
-    window.OpenFirstArgument({QString::fromStdString(path)});
+    window.OpenArguments({QString::fromStdString(path)});
     rig.Settle();
     QCOMPARE(window.Context().DocumentCount(), 1);
     QCOMPARE(window.MdiArea()->subWindowList().size(), 1);
@@ -217,6 +230,55 @@ void MainWindowTest::commandLineOpensGifAndRefusesUnknownTypes()
     window.OpenFileByType(path);
     QCOMPARE(window.Context().DocumentCount(), 1);
     QCOMPARE(rig.messages.BeepCount(), 2);
+
+    // Every file named opens, in order.
+    const std::string second = rig.File("second.gif");
+    WriteAnimation(second, 2);
+    window.OpenArguments({QString::fromStdString(path), QString::fromStdString(second)});
+    rig.Settle();
+    QCOMPARE(window.Context().DocumentCount(), 2);
+    QCOMPARE(window.Context().ActiveDocument()->ShortName(), std::string("second.gif"));
+}
+
+void MainWindowTest::laterStartsHandTheirFilesOver()
+{
+    // The socket lives in the temporary folder, which the rig makes one of
+    // the test's own: an editor running on the machine is left alone.
+    TMainWindowRig rig;
+    WriteIntegerSetting(rig.settings, KeyDisplayAnimation, 0);
+    TfrmMain& window = rig.Start();
+    TInstanceServer server(InstanceServerName());
+    server.OnFiles = [&window](const QStringList& files) { window.OpenHandedFiles(files); };
+    QVERIFY(server.Listen());
+
+    // A second start of the program with two files, one named relative to
+    // where it was started: it hands them over and ends.
+    const std::string first = rig.File("first.gif");
+    const std::string second = rig.File("second.gif");
+    WriteAnimation(first, 1);
+    WriteAnimation(second, 2);
+    QProcess start;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    start.setProcessEnvironment(environment);
+    start.setWorkingDirectory(QString::fromStdString(std::filesystem::path(second).parent_path().string()));
+    start.start(QCoreApplication::applicationDirPath() + "/frameloom",
+                {QString::fromStdString(first), QStringLiteral("second.gif")});
+    QVERIFY(start.waitForStarted());
+    QTRY_VERIFY_WITH_TIMEOUT(start.state() == QProcess::NotRunning, 20000);
+    if (start.state() != QProcess::NotRunning)
+        start.kill();
+    QCOMPARE(start.exitCode(), 0);
+    QTRY_COMPARE(window.Context().DocumentCount(), 2);
+    QVERIFY(window.Context().FindDocument(first) && window.Context().FindDocument(second));
+
+    // Something else on the socket is dropped and opens nothing.
+    QLocalSocket stranger;
+    stranger.connectToServer(InstanceServerName());
+    QVERIFY(stranger.waitForConnected(1000));
+    stranger.write("GET / HTTP/1.0\n\n");
+    QTRY_COMPARE(stranger.state(), QLocalSocket::UnconnectedState);
+    QCOMPARE(window.Context().DocumentCount(), 2);
 }
 
 void MainWindowTest::warningsDialogAnswers()
@@ -762,13 +824,16 @@ void MainWindowTest::menusListTheirItems()
              QStringList({"&Single Images...", "-", "As &AVI Animation...", "As &HTML Page..."}));
     QCOMPARE(
         Items(TopMenu(window, "&Edit")),
-        QStringList({"&Undo", "-", "Cu&t", "&Copy", "&Paste", "Paste Comme&nts", "-", "&Delete Frame",
+        QStringList({"&Undo", "&Redo", "-", "Cu&t", "&Copy", "&Paste", "Paste Comme&nts", "-", "&Delete Frame",
                      "&Add Frame...", "-", "&Global Frame Properties...", "-", "Move Frame to &Beginning",
                      "Move Frame to &End", "-", "&Move Frame Up", "Move Frame Do&wn"}));
     QCOMPARE(Items(TopMenu(window, "&View")),
              QStringList({"&Play Animation", "Pa&use Animation", "-", "&Animation Information...",
-                          "&Global Palette...", "Re&size...", "-", "Frame &Size", "Frame &Window", "-", "Thu&mbnail Window",
+                          "&Global Palette...", "Re&size...", "-", "&Zoom", "Frame &Size", "Frame &Window", "-",
+                          "Thu&mbnail Window",
                           "-", "&Toolbars"}));
+    QCOMPARE(Items(Find<QMenu>(&window, "mnuZoom")),
+             QStringList({"Zoom &In", "Zoom &Out", "&Actual Size", "&Fit to Window"}));
     QCOMPARE(Items(Find<QMenu>(&window, "mnuFrameSize")),
              QStringList({"&80 x 80", "&96 x 96", "&112 x 112", "1&28 x 128", "1&44 x 144", "1&60 x 160", "-",
                           "&Autosize Splitter Bar"}));
@@ -796,6 +861,10 @@ void MainWindowTest::menusListTheirItems()
         {"FileOpen", "Ctrl+O"},
         {"FileSave", "Ctrl+S"},
         {"EditUndo", "Ctrl+Z"},
+        {"EditRedo", "Ctrl+Y"},
+        {"mniZoomIn", "Ctrl++"},
+        {"mniZoomOut", "Ctrl+-"},
+        {"mniZoomActual", "Ctrl+0"},
         {"FrameAdd", "Ctrl+A"},
         {"FrameMoveUp", "Ctrl+U"},
         {"AnimationPlay", "Ctrl+R"},
@@ -806,6 +875,7 @@ void MainWindowTest::menusListTheirItems()
     };
     for (const auto& [name, keys] : shortcuts)
         QCOMPARE(Find<QAction>(&window, name)->shortcut(), QKeySequence(keys));
+    QVERIFY(window.Action("EditRedo")->shortcuts().contains(QKeySequence("Ctrl+Shift+Z")));
     // Radio groups: one frame size, one side.
     Find<QAction>(&window, "mniFrameSize96")->trigger();
     QVERIFY(!Find<QAction>(&window, "mniFrameSize160")->isChecked());
@@ -869,15 +939,43 @@ void MainWindowTest::frameCommandsAndUndo()
     QCOMPARE(list->count(), 2);
     QVERIFY(context.ActiveDocument()->Modified());
 
+    TMemoryStream edited;
+    context.Animation().SaveToStream(edited);
+    QVERIFY(!window.Action("EditRedo")->isEnabled());
+
     window.Action("EditUndo")->trigger();
     window.Action("EditUndo")->trigger();
     rig.Settle();
     QVERIFY(!window.Action("EditUndo")->isEnabled());
     QVERIFY(!context.ActiveDocument()->Modified());
-    TMemoryStream restored;
-    context.Animation().SaveToStream(restored);
-    QCOMPARE(restored.Size(), original.Size());
-    QVERIFY(std::memcmp(restored.Data(), original.Data(), size_t(original.Size())) == 0);
+    QVERIFY(SameBytes(context.Animation(), original));
+
+    // Redo makes the undone edits again, newest undone first, byte for
+    // byte, and each becomes an undo step again.
+    QCOMPARE(window.Action("EditRedo")->text(), QStringLiteral("&Redo Move Frame"));
+    window.Action("EditRedo")->trigger();
+    QCOMPARE(window.Action("EditRedo")->text(), QStringLiteral("&Redo Delete Frame"));
+    QCOMPARE(window.Action("EditUndo")->text(), QStringLiteral("&Undo Move Frame"));
+    window.Action("EditRedo")->trigger();
+    rig.Settle();
+    QVERIFY(!window.Action("EditRedo")->isEnabled());
+    QVERIFY(context.ActiveDocument()->Modified());
+    QCOMPARE(list->count(), 2);
+    QVERIFY(SameBytes(context.Animation(), edited));
+    window.Action("EditUndo")->trigger();
+    window.Action("EditRedo")->trigger();
+    QVERIFY(SameBytes(context.Animation(), edited));
+
+    // A new edit ends redoing. The Delete key in the frame list deletes the
+    // selected frame.
+    window.Action("EditUndo")->trigger();
+    QVERIFY(window.Action("EditRedo")->isEnabled());
+    window.activateWindow();
+    list->setFocus(Qt::OtherFocusReason);
+    QTest::keyClick(list, Qt::Key_Delete);
+    QCOMPARE(context.Animation().Frames.Count(), 2);
+    QCOMPARE(window.Action("EditUndo")->text(), QStringLiteral("&Undo Delete Frame"));
+    QVERIFY(!window.Action("EditRedo")->isEnabled());
 }
 
 void MainWindowTest::recentFilesKeepTheNewestTen()
