@@ -410,8 +410,10 @@ void TfrmMain::DocumentAdded(TDocument& document)
     };
     // A preview over the screen grows and shrinks with it.
     child->OnZoomChanged = [this](TMDIChild& zoomed) {
-        if (imgAni_->parentWidget() == zoomed.FramePanel())
+        if (imgAni_->parentWidget() == zoomed.FramePanel()) {
             imgAni_->setFixedSize(zoomed.FramePanel()->size());
+            ShowPreviewPicture();
+        }
     };
     auto* window = mdiArea_->addSubWindow(child);
     window->setAttribute(Qt::WA_DeleteOnClose, false);

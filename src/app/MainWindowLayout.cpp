@@ -126,8 +126,6 @@ void TfrmMain::CreateLayout()
     pnlSplash_->hide();
     imgAni_ = new QLabel(this);
     imgAni_->setObjectName("imgAni");
-    // The preview fills a zoomed screen; the logo's label is its own size.
-    imgAni_->setScaledContents(true);
     imgAni_->hide();
 
     CreateThumbnailPanel();

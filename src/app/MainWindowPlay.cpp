@@ -169,8 +169,16 @@ void TfrmMain::PreviewFrameStarting(TGIFPainter& player)
 
 void TfrmMain::ShowPreviewPicture()
 {
-    if (previewBitmap_)
-        imgAni_->setPixmap(QPixmap::fromImage(ToQImage(*previewBitmap_)));
+    if (!previewBitmap_)
+        return;
+    // The picture takes the zoomed screen's size: pixels as blocks when
+    // enlarged, smoothed when reduced, as the view draws them.
+    QImage picture = ToQImage(*previewBitmap_);
+    const QSize shown = imgAni_->size();
+    if (picture.size() != shown && !shown.isEmpty())
+        picture = picture.scaled(shown, Qt::IgnoreAspectRatio,
+                                 shown.width() > picture.width() ? Qt::FastTransformation : Qt::SmoothTransformation);
+    imgAni_->setPixmap(QPixmap::fromImage(std::move(picture)));
 }
 
 void TfrmMain::StopPlayback(bool release)
