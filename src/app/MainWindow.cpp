@@ -22,6 +22,7 @@
 #include "app/DocumentTabs.h"
 #include "app/FLListBox.h"
 #include "app/MDIChild.h"
+#include "io/VideoDecoder.h"
 #include "app/MainStatusBar.h"
 #include "app/QtClipboard.h"
 #include "app/WarningsDialog.h"
@@ -191,6 +192,11 @@ void TfrmMain::OpenFileByType(const std::string& path)
         break;
     case ftUnknown:
     case ftAllFiles:
+        // Videos of other kinds than AVI, and animated WebP pictures.
+        if (IsVideoFileName(path)) {
+            ImportVideoFile(path);
+            break;
+        }
         ShowMessageBox(services_.Messages, TMsgDlgType::mtWarning,
                        FormatText(UnsupportedFileMessage, {ExtractFileName(path)}), {TMsgDlgBtn::mbOK});
         break;

@@ -115,6 +115,10 @@ public:
     void FileClose();
     // Import > AVI Animation: the chosen video becomes a new document.
     void FileImportAvi();
+    // Import > Video: any video (or animated WebP) becomes a new document,
+    // the part and frame rate the user chooses, with progress and Cancel.
+    void FileImportVideo();
+    bool ImportVideoFile(const std::string& path);
     // Add Frame: image files chosen in the open dialog become frames.
     void FrameAdd();
     // The previewing open dialog over the image types; none when cancelled.

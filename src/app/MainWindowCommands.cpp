@@ -180,6 +180,8 @@ void TfrmMain::CreateMenus()
     import->setObjectName("mnuImport");
     connect(AddAction(import, "mniImportAVI", "&AVI Animation"), &QAction::triggered, this,
             [this] { FileImportAvi(); });
+    connect(AddAction(import, "mniImportVideo", "&Video..."), &QAction::triggered, this,
+            [this] { FileImportVideo(); });
     QMenu* exportMenu = file->addMenu("&Export");
     exportMenu->setObjectName("mnuExport");
     exportActions_.push_back(AddAction(exportMenu, "mniExportImages", "&Single Images..."));

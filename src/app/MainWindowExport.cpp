@@ -32,19 +32,6 @@ constexpr const char* ViewPageQuestion = "Would you like to view the HTML page i
 constexpr const char* AviExportFailedMessage = "Error exporting animation to AVI! Unable to complete export.";
 constexpr const char* ShellFailedMessage = "Could not load the client.";
 
-// The main window takes no input while an export runs; whatever ends it,
-// the window is enabled again.
-class TDisabledWhile {
-public:
-    explicit TDisabledWhile(QWidget& window) : window_(window) { window_.setEnabled(false); }
-    ~TDisabledWhile() { window_.setEnabled(true); }
-    TDisabledWhile(const TDisabledWhile&) = delete;
-    TDisabledWhile& operator=(const TDisabledWhile&) = delete;
-
-private:
-    QWidget& window_;
-};
-
 std::string WithoutExtension(const std::string& name)
 {
     const size_t dot = name.find_last_of('.');

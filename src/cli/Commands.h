@@ -32,6 +32,7 @@ int RunRender(const std::vector<std::string>& args);
 int RunOptimize(const std::vector<std::string>& args);
 int RunImport(const std::vector<std::string>& args);
 int RunImportAvi(const std::vector<std::string>& args);
+int RunImportVideo(const std::vector<std::string>& args);
 int RunExportAvi(const std::vector<std::string>& args);
 int RunExportFrames(const std::vector<std::string>& args);
 int RunHtml(const std::vector<std::string>& args);

@@ -11,7 +11,7 @@ int main(int argc, char** argv)
 {
     std::vector<std::string> args(argv + 1, argv + argc);
     if (args.empty()) {
-        std::fputs("Usage: frameloom-formats import|import-avi|export-avi ARGUMENTS (see frameloom-cli --help)\n",
+        std::fputs("Usage: frameloom-formats import|import-avi|import-video|export-avi ARGUMENTS (see frameloom-cli --help)\n",
                    stderr);
         return 2;
     }
@@ -19,6 +19,7 @@ int main(int argc, char** argv)
     args.erase(args.begin());
     const int status = fl::cli::RunCommand({{"import", fl::cli::RunImport},
                                             {"import-avi", fl::cli::RunImportAvi},
+                                            {"import-video", fl::cli::RunImportVideo},
                                             {"export-avi", fl::cli::RunExportAvi}},
                                            command, args);
     if (status >= 0)

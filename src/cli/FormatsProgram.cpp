@@ -27,7 +27,7 @@ std::filesystem::path ProgramFolder(const char* argv0)
 
 bool IsFormatsCommand(const char* command)
 {
-    for (const char* name : {"import", "import-avi", "export-avi"})
+    for (const char* name : {"import", "import-avi", "import-video", "export-avi"})
         if (std::strcmp(command, name) == 0)
             return true;
     return false;

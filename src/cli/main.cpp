@@ -26,6 +26,7 @@ void PrintUsage(std::FILE* out)
                "                         [--fast] [--mono] IN.gif OUT\n"
                "  frameloom-cli html IN.gif OUT.html\n"
                "  frameloom-cli import-avi IN.avi OUT.gif\n"
+               "  frameloom-cli import-video [--from S] [--to S] [--fps N] [--no-optimize] IN OUT.gif\n"
                "  frameloom-cli export-avi IN.gif OUT.avi\n",
                out);
 }

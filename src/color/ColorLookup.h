@@ -8,7 +8,9 @@
 #include "platform/Palette.h"
 
 #include <array>
+#include <climits>
 #include <cstdint>
+#include <vector>
 
 namespace fl {
 
@@ -76,6 +78,53 @@ private:
     std::array<int16_t, 32768> FCells;
 };
 
+// The exact nearest palette entry by squared distance: for each 5-5-5 cell
+// of the color cube the entries that can be nearest to some color in it
+// are listed once, when the cell is first asked for, so that a color is
+// compared with a handful of entries instead of the whole palette.
+class TNearestColorLookup final : public TColorLookup {
+public:
+    explicit TNearestColorLookup(const TPaletteHandle& palette);
+
+    uint8_t MapColor(uint8_t r, uint8_t g, uint8_t b, uint8_t& outR, uint8_t& outG, uint8_t& outB) override
+    {
+        return Map(r, g, b, outR, outG, outB);
+    }
+
+    uint8_t Map(uint8_t r, uint8_t g, uint8_t b, uint8_t& outR, uint8_t& outG, uint8_t& outB)
+    {
+        const unsigned cell = unsigned(r >> 3) << 10 | unsigned(g >> 3) << 5 | unsigned(b >> 3);
+        if (cellStart_[cell] < 0) [[unlikely]]
+            ListCandidates(cell);
+        const uint8_t* candidate = candidates_.data() + cellStart_[cell];
+        const uint8_t* end = candidate + cellCount_[cell];
+        int best = INT32_MAX;
+        uint8_t index = 0;
+        for (; candidate < end; ++candidate) {
+            const TPaletteEntry& entry = entries_[*candidate];
+            const int dr = int(entry.red) - r, dg = int(entry.green) - g, db = int(entry.blue) - b;
+            const int distance = dr * dr + dg * dg + db * db;
+            if (distance < best) {
+                best = distance;
+                index = *candidate;
+            }
+        }
+        const TPaletteEntry& chosen = entries_[index];
+        outR = chosen.red;
+        outG = chosen.green;
+        outB = chosen.blue;
+        return index;
+    }
+
+private:
+    void ListCandidates(unsigned cell);
+
+    std::array<TPaletteEntry, 256> entries_{};
+    std::array<int32_t, 32768> cellStart_;
+    std::array<uint16_t, 32768> cellCount_{};
+    std::vector<uint8_t> candidates_;
+};
+
 // The 216-color web-safe cube of MakeWebSafePalette.
 class TNetscapeColorLookup final : public TColorLookup {
 public:
@@ -138,6 +187,8 @@ template <class F> decltype(auto) VisitLookup(TColorLookup& lookup, F&& f)
 {
     if (auto* fast = dynamic_cast<TFastColorLookup*>(&lookup))
         return f(*fast);
+    if (auto* nearest = dynamic_cast<TNearestColorLookup*>(&lookup))
+        return f(*nearest);
     if (auto* web = dynamic_cast<TNetscapeColorLookup*>(&lookup))
         return f(*web);
     if (auto* gray = dynamic_cast<TGrayScaleLookup*>(&lookup))

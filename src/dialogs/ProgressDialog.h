@@ -36,4 +36,17 @@ private:
     bool cancelled_ = false;
 };
 
+// The window that started long work takes no input while it runs; whatever
+// ends it, the window is enabled again.
+class TDisabledWhile {
+public:
+    explicit TDisabledWhile(QWidget& window) : window_(window) { window_.setEnabled(false); }
+    ~TDisabledWhile() { window_.setEnabled(true); }
+    TDisabledWhile(const TDisabledWhile&) = delete;
+    TDisabledWhile& operator=(const TDisabledWhile&) = delete;
+
+private:
+    QWidget& window_;
+};
+
 } // namespace fl

@@ -16,11 +16,12 @@ namespace fl {
 
 namespace {
 
-// Every coder the table can name; ImageMagick may use only these, for
-// reading and for nested reads inside a container (an icon holding a PNG,
-// a metafile holding a bitmap). Writing them is allowed too, so that tests
-// can make pictures with the same library.
-constexpr const char* AllowedCoders = "{JPEG,DCX,ICO,PBM,PCX,PGM,PICT,PNG,PPM,BMP,RLE,TGA,TIFF,WMF,WPG}";
+// Every coder the table can name, and WebP for animated WebP pictures (the
+// video import); ImageMagick may use only these, for reading and for
+// nested reads inside a container (an icon holding a PNG, a metafile
+// holding a bitmap). Writing them is allowed too, so that tests can make
+// pictures with the same library.
+constexpr const char* AllowedCoders = "{JPEG,DCX,ICO,PBM,PCX,PGM,PICT,PNG,PPM,BMP,RLE,TGA,TIFF,WMF,WPG,WEBP}";
 
 // No external program (delegates), no other coder (scripts, vector
 // formats, network, text, ephemeral files), no "@file" lists and no filter
@@ -490,6 +491,53 @@ void BitmapFromDIB(std::vector<uint8_t> block, TBitmap& target)
     block.shrink_to_fit();
     stream.SetPosition(0);
     target.LoadFromStream(stream);
+}
+
+std::string ReadAnimatedImage(const std::string& path, const std::string& coder,
+                              std::vector<TAnimatedPicture>& pictures)
+{
+    pictures.clear();
+    const TMagickSetup& setup = MagickSetup();
+    if (!setup.Secured)
+        return setup.Failure;
+    std::string bytes;
+    if (const int code = ReadFileBytes(path, bytes); code != icOK)
+        return code == icFileTooLarge ? path + ": the file is too large" : path + ": cannot read the file";
+    const TDecoded header = Decode(bytes, coder, true);
+    if (header.Code != icOK)
+        return path + ": " + header.Text;
+    if (!WithinLimits(*header.Image))
+        return path + ": the picture is too large";
+
+    MagickCore::ImageInfo* info = MagickCore::AcquireImageInfo();
+    MagickCore::ExceptionInfo* exception = MagickCore::AcquireExceptionInfo();
+    MagickCore::CopyMagickString(info->magick, coder.c_str(), MagickPathExtent);
+    info->affirm = MagickCore::MagickTrue;
+    TImagePtr frames(MagickCore::BlobToImage(info, bytes.data(), bytes.size(), exception));
+    // Each frame as a player shows it: drawn over what the earlier ones left.
+    TImagePtr shown(frames ? MagickCore::CoalesceImages(frames.get(), exception) : nullptr);
+    MagickCore::ExceptionType severity = MagickCore::UndefinedException;
+    std::string text;
+    TakeWorst(*exception, severity, text);
+    MagickCore::DestroyImageInfo(info);
+    if (!shown || severity >= MagickCore::ErrorException) {
+        MagickCore::DestroyExceptionInfo(exception);
+        return path + ": " + (text.empty() ? std::string("the picture could not be decoded") : text);
+    }
+    for (MagickCore::Image* image = shown.get(); image; image = image->next) {
+        TAnimatedPicture picture;
+        picture.Width = int(image->columns);
+        picture.Height = int(image->rows);
+        picture.Bgr.resize(size_t(picture.Width) * size_t(picture.Height) * 3);
+        if (MagickCore::ExportImagePixels(image, 0, 0, image->columns, image->rows, "BGR", MagickCore::CharPixel,
+                                          picture.Bgr.data(), exception) == MagickCore::MagickFalse)
+            break;
+        const double ticks = image->ticks_per_second > 0 ? double(image->ticks_per_second) : 100.0;
+        picture.Delay = int(double(image->delay) * 100.0 / ticks + 0.5);
+        pictures.push_back(std::move(picture));
+    }
+    MagickCore::DestroyExceptionInfo(exception);
+    return pictures.empty() ? path + ": the picture could not be decoded" : std::string();
 }
 
 } // namespace fl

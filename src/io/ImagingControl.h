@@ -87,6 +87,22 @@ private:
 // that is no valid bitmap.
 void BitmapFromDIB(std::vector<uint8_t> block, TBitmap& target);
 
+// One picture of an animated image: its rows top to bottom, 3 bytes a
+// pixel (blue, green, red), and its delay in hundredths of a second.
+struct TAnimatedPicture {
+    int Width = 0;
+    int Height = 0;
+    std::vector<uint8_t> Bgr;
+    int Delay = 0;
+};
+
+// Every picture of an animated image file with exactly this coder, each as
+// a player shows it (drawn over what the ones before left). Answers why it
+// failed, empty on success. The control's limits apply to every picture,
+// and at most 256 are read.
+std::string ReadAnimatedImage(const std::string& path, const std::string& coder,
+                              std::vector<TAnimatedPicture>& pictures);
+
 // The ImageMagick coders tried for a file type of the table, in order;
 // empty for types the control does not read.
 std::vector<std::string> CodersForFileType(int fileType);
