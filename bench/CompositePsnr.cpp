@@ -5,12 +5,14 @@
 #include <cstdint>
 #include <cstring>
 #include <exception>
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <vector>
 
 #include "gif/GIFImage.h"
 #include "gif/GIFPainter.h"
+#include "gif/SubImage.h"
 #include "platform/Bitmap.h"
 #include "platform/Canvas.h"
 #include "platform/Clock.h"
@@ -28,9 +30,10 @@ struct TScreens {
 };
 
 // Plays the file once on a virtual clock and hands each screen as it is
-// shown to `shown` (time, 32-bit screen).
+// shown to `shown` (time, 32-bit screen); `starts`, when given, receives the
+// time each frame begins by the frames' delays, in milliseconds.
 bool Play(const std::string& path, int& width, int& height,
-          const std::function<void(int64_t, const TBitmap&)>& shown)
+          const std::function<void(int64_t, const TBitmap&)>& shown, std::vector<int64_t>* starts = nullptr)
 {
     try {
         TGIFImage image;
@@ -41,7 +44,22 @@ bool Play(const std::string& path, int& width, int& height,
         TCanvas canvas(screen);
         auto clock = std::make_shared<TVirtualClock>();
         image.PlayClock = clock;
-        image.OnAfterFrame = [&](TGIFPainter&) { shown(clock->NowMs(), screen); };
+        if (starts) {
+            int64_t start = 0;
+            for (int i = 0; i < image.Frames.Count(); ++i) {
+                starts->push_back(start);
+                const TGIFSubImage& frame = *image.Frames[i];
+                start += frame.ControlBlock ? 10 * int64_t(frame.ControlBlock->Delay) : 0;
+            }
+        }
+        image.OnAfterFrame = [&](TGIFPainter& player) {
+            // The player's own clock runs a little slow for the work each
+            // frame takes; the delays say when a frame begins.
+            const int frame = player.ActiveFrame;
+            shown(starts && frame >= 0 && size_t(frame) < starts->size() ? (*starts)[size_t(frame)]
+                                                                          : clock->NowMs(),
+                  screen);
+        };
         image.StartPlayer(nullptr, canvas, paintAnimate | paintTransparent, canvas.ClipRect());
         return true;
     } catch (const std::exception&) {
@@ -99,6 +117,49 @@ std::optional<double> CompositePsnr(const std::string& originalPath, const std::
         return std::nullopt;
     compareUntil(INT64_MAX);
     if (width != original.Width || height != original.Height || compared == 0)
+        return std::nullopt;
+    if (squares == 0)
+        return 99.0;
+    return 10 * std::log10(255.0 * 255.0 * double(compared) / squares);
+}
+
+std::optional<double> VideoPsnr(const std::string& rawPath, int width, int height, double framesPerSecond,
+                                const std::string& gifPath)
+{
+    std::ifstream raw(rawPath, std::ios::binary);
+    const size_t frameBytes = size_t(width) * size_t(height) * 3;
+    if (!raw || frameBytes == 0 || framesPerSecond <= 0)
+        return std::nullopt;
+    double squares = 0;
+    size_t compared = 0;
+    int64_t next = 0; // the next video picture
+    std::vector<uint8_t> picture(frameBytes), current;
+    const auto compareUntil = [&](double until) {
+        for (; next * 1000.0 / framesPerSecond < until - 1e-6; ++next) {
+            if (!raw.read(reinterpret_cast<char*>(picture.data()), std::streamsize(frameBytes)))
+                return;
+            if (current.size() != frameBytes)
+                continue;
+            for (size_t i = 0; i < frameBytes; ++i) {
+                const double d = double(picture[i]) - double(current[i]);
+                squares += d * d;
+            }
+            compared += frameBytes;
+        }
+    };
+    int gifWidth = 0, gifHeight = 0;
+    std::vector<int64_t> starts;
+    if (!Play(
+            gifPath, gifWidth, gifHeight,
+            [&](int64_t time, const TBitmap& screen) {
+                compareUntil(double(time));
+                current.clear();
+                AppendRgb(screen, current);
+            },
+            &starts))
+        return std::nullopt;
+    compareUntil(INFINITY);
+    if (gifWidth != width || gifHeight != height || compared == 0)
         return std::nullopt;
     if (squares == 0)
         return 99.0;

@@ -14,4 +14,11 @@ namespace fl::bench {
 // identical screens.
 std::optional<double> CompositePsnr(const std::string& originalPath, const std::string& otherPath);
 
+// The PSNR of a GIF's screens against a video's pictures: `rawPath` holds
+// them as rgb24, one after another, `framesPerSecond` apart; each is
+// compared with the screen the GIF shows at its time. Nothing when either
+// cannot be read or the sizes differ.
+std::optional<double> VideoPsnr(const std::string& rawPath, int width, int height, double framesPerSecond,
+                                const std::string& gifPath);
+
 } // namespace fl::bench

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "AviBench.h"
+#include "VideoBench.h"
 #include "BenchSupport.h"
 #include "CompositeBench.h"
 #include "JpegBench.h"
@@ -609,6 +610,7 @@ int main(int argc, char** argv)
         PrintCompositeSummary(reporter, files);
         PrintOptimizeSummary();
         PrintAviSummary();
+        PrintVideoSummary();
         PrintJpegSummary();
     }
     benchmark::Shutdown();

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// import-avi and export-avi run as a user runs them.
+// import-avi, export-avi and import-video run as a user runs them.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -62,6 +62,35 @@ TEST_F(AviCommandsTest, AVideoRoundTripsThroughAnAnimation)
     pclose(pipe);
     // Delay 5 as the scale over a rate of 65.
     EXPECT_EQ(text, "codec_name=rawvideo\npix_fmt=pal8\nr_frame_rate=13/1\nnb_read_frames=10\n");
+}
+
+TEST_F(AviCommandsTest, AnyVideoImportsWithItsRangeAndRate)
+{
+    const std::string video = Path("in.webm");
+    ASSERT_EQ(std::system(("ffmpeg -v error -y -f lavfi -i testsrc2=size=64x48:rate=25 -t 2 -c:v libvpx-vp9 "
+                           "-b:v 200k '" + video + "'")
+                              .c_str()),
+              0);
+    TRun run = RunCli("import-video --from 0.5 --to 1.5 --fps 4 --no-optimize '" + video + "' '" + Path("out.gif") +
+                      "'");
+    ASSERT_EQ(run.status, 0) << run.output;
+    EXPECT_EQ(run.output, "4 frames\n");
+    TGIFImage image;
+    image.LoadFromFile(Path("out.gif"));
+    ASSERT_EQ(image.Frames.Count(), 4);
+    EXPECT_EQ(image.Frames[3]->ControlBlock->Delay, 25);
+
+    for (const char* arguments :
+         {"import-video", "import-video --fps 0 a.mp4 b.gif", "import-video --fps 101 a.mp4 b.gif",
+          "import-video --from -1 a.mp4 b.gif", "import-video --to a.mp4 b.gif", "import-video --slow a.mp4 b.gif"}) {
+        run = RunCli(arguments);
+        EXPECT_EQ(run.status, 2) << arguments;
+        EXPECT_NE(run.output.find("Usage: frameloom-cli import-video"), std::string::npos) << run.output;
+    }
+    run = RunCli("import-video '" + Path("missing.mp4") + "' '" + Path("x.gif") + "'");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.output.find("Failed to open video file"), std::string::npos) << run.output;
+    EXPECT_FALSE(std::filesystem::exists(Path("x.gif")));
 }
 
 TEST_F(AviCommandsTest, FailuresExitWithTheMessageAndUsageWithTwo)

@@ -2,7 +2,12 @@
 // Files into the editor through the main window: a corpus animation opened,
 // edited by dragging a card, undone, saved under another name and opened
 // again; and files of three types dropped from the desktop at once.
+#include <QCheckBox>
 #include <QClipboard>
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QLabel>
+#include <QPushButton>
 #include <QDropEvent>
 #include <QImage>
 #include <QMdiSubWindow>
@@ -17,6 +22,7 @@
 #include "document/EditorContext.h"
 #include "gif/GIFImage.h"
 #include "gif/SubImage.h"
+#include "dialogs/VideoImportDialog.h"
 #include "io/AviExport.h"
 #include "platform/SettingsKeys.h"
 #include "windows/MainWindowSupport.h"
@@ -63,6 +69,7 @@ class FileOpeningTest : public QObject {
 private slots:
     void corpusAnimationSurvivesADraggedMoveAndItsUndo();
     void threeDroppedFilesOpenInDropOrder();
+    void videosImportWithTheirChoices();
     void filesTheEditorCannotUseAreRefused();
     void pasteFollowsTheClipboard();
     void aDocumentsShownFrameDropsOntoACard();
@@ -177,6 +184,54 @@ void FileOpeningTest::threeDroppedFilesOpenInDropOrder()
     rig.Settle();
     QCOMPARE(window.Context().Animation().Frames.Count(), 4);
     QCOMPARE(rig.MessagesWith("Error"), 0);
+}
+
+void FileOpeningTest::videosImportWithTheirChoices()
+{
+    TMainWindowRig rig;
+    TfrmMain& window = rig.Start();
+    const std::string mp4 = rig.File("clip.mp4");
+    const std::string make = "ffmpeg -v error -y -f lavfi -i testsrc2=size=48x32:rate=10 -t 2 -c:v libx264 "
+                             "-pix_fmt yuv420p '" + mp4 + "' 2>/dev/null";
+    if (std::system(make.c_str()) != 0)
+        QSKIP("the ffmpeg tool cannot make an MP4 here");
+
+    // Cancel in "Import Video" makes nothing.
+    rig.modals.Push([](QDialog& dialog) { dialog.reject(); });
+    QVERIFY(!window.ImportVideoFile(mp4));
+    QCOMPARE(window.Context().DocumentCount(), 0);
+    QCOMPARE(rig.modals.Titles().back(), std::string("Import Video"));
+
+    // The dialog tells the frames its choices make: the second second at 5
+    // a second, whole frames.
+    rig.modals.Push([](QDialog& dialog) {
+        auto& choices = static_cast<TVideoImportDialog&>(dialog);
+        QCOMPARE(choices.EstimatedFrames(), 20);
+        dialog.findChild<QDoubleSpinBox*>("edtFrom")->setValue(1);
+        auto* rate = dialog.findChild<QComboBox*>("cbRate");
+        rate->setCurrentIndex(rate->findData(5.0));
+        dialog.findChild<QCheckBox*>("chkChanges")->setChecked(false);
+        QCOMPARE(choices.EstimatedFrames(), 5);
+        QVERIFY(dialog.findChild<QLabel*>("lblFrames")->text().contains("5 frames"));
+        dialog.findChild<QPushButton*>("btnOK")->click();
+    });
+    QVERIFY(window.ImportVideoFile(mp4));
+    rig.Settle();
+    QCOMPARE(window.Context().DocumentCount(), 1);
+    TDocument* video = window.Context().ActiveDocument();
+    QVERIFY(video->Untitled() && video->Modified());
+    const TGIFImage& animation = window.Context().Animation();
+    QCOMPARE(animation.Frames.Count(), 5);
+    QCOMPARE(int(animation.Frames[0]->ControlBlock->Delay), 20);
+    QCOMPARE(window.findChild<TFLListBox*>("lbFrames")->count(), 5);
+    QVERIFY(window.isEnabled());
+
+    // A file that is no video says why, and makes nothing.
+    const std::string fake = rig.File("fake.webm");
+    QFile(QString::fromStdString(fake)).open(QIODevice::WriteOnly);
+    QVERIFY(!window.ImportVideoFile(fake));
+    QCOMPARE(rig.MessagesWith("Error importing " + fake + " to GIF."), 1);
+    QCOMPARE(window.Context().DocumentCount(), 1);
 }
 
 void FileOpeningTest::filesTheEditorCannotUseAreRefused()
