@@ -139,6 +139,14 @@ void TExerciser::PreparePool()
     const std::string video = (pool / "clip.avi").string();
     WriteVideo(dialogs_.OpenPool.front(), video);
     dialogs_.OpenPool.push_back(video);
+    // The same video under another kind's name goes through the import of
+    // any video, which reads what the file holds; a video that is none
+    // must be refused there.
+    const std::string otherKind = (pool / "clip.mkv").string();
+    fs::copy_file(video, otherKind);
+    dialogs_.OpenPool.push_back(otherKind);
+    std::ofstream(pool / "broken.mp4") << "not a video";
+    dialogs_.OpenPool.push_back((pool / "broken.mp4").string());
     // A picture in the sample folder, whose saves go to "working" beside it.
     const std::string sample = programFolder_ + "Images/sample.gif";
     fs::copy_file(dialogs_.OpenPool[1], sample);
