@@ -2,6 +2,7 @@
 #include "BenchSupport.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -174,6 +175,15 @@ double Median(std::vector<double> values)
     std::sort(values.begin(), values.end());
     const size_t n = values.size();
     return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+std::string Fixed(std::optional<double> value, int decimals)
+{
+    if (!value)
+        return "-";
+    char text[64];
+    std::snprintf(text, sizeof text, "%.*f", decimals, *value);
+    return text;
 }
 
 std::optional<double> Ratio(std::optional<double> ours, std::optional<double> theirs)

@@ -37,6 +37,9 @@ double Median(std::vector<double> values);
 // ours / theirs, or nothing when either is missing or theirs is not positive.
 std::optional<double> Ratio(std::optional<double> ours, std::optional<double> theirs);
 
+// The value with that many decimals, "-" for none.
+std::string Fixed(std::optional<double> value, int decimals);
+
 // The message of a caught exception, for a benchmark's error text.
 std::string Describe(const std::exception_ptr& error);
 

@@ -310,15 +310,6 @@ private:
     std::map<std::string, TResult> results_;
 };
 
-std::string Fixed(std::optional<double> value, int decimals)
-{
-    if (!value)
-        return "-";
-    char text[32];
-    std::snprintf(text, sizeof text, "%.*f", decimals, *value);
-    return text;
-}
-
 std::optional<double> Ratio(std::optional<double> ours, std::optional<double> theirs)
 {
     if (!ours || !theirs || *theirs <= 0)

@@ -374,15 +374,6 @@ const bool kRegistered = [] {
     return true;
 }();
 
-std::string Fixed(std::optional<double> value, int decimals)
-{
-    if (!value)
-        return "-";
-    char text[64];
-    std::snprintf(text, sizeof text, "%.*f", decimals, *value);
-    return text;
-}
-
 std::string Ms(std::optional<double> seconds)
 {
     return seconds ? Fixed(*seconds * 1e3, *seconds < 1 ? 1 : 0) : "-";

@@ -115,15 +115,6 @@ const bool kRegistered = [] {
     return true;
 }();
 
-std::string Fixed(std::optional<double> value, int decimals)
-{
-    if (!value)
-        return "-";
-    char text[32];
-    std::snprintf(text, sizeof text, "%.*f", decimals, *value);
-    return text;
-}
-
 } // namespace
 
 void PrintVideoSummary()

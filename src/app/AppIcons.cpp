@@ -40,6 +40,19 @@ void Page(QPainter& p, qreal x, qreal y, qreal w, qreal h)
     p.drawLine(QPointF(x + w - 4, y + 4), QPointF(x + w, y + 4));
 }
 
+// Undo's arrow: three quarters of a circle ending in a head at the top left.
+void DrawTurningArrow(QPainter& p)
+{
+    p.setPen(QPen(ArrowBlue, 2, Qt::SolidLine, Qt::FlatCap));
+    p.setBrush(Qt::NoBrush);
+    p.drawArc(QRectF(4, 4, 9, 9), 90 * 16, -270 * 16);
+    QPolygonF head;
+    head << QPointF(1, 4.5) << QPointF(7, 1) << QPointF(7, 8);
+    p.setPen(Qt::NoPen);
+    p.setBrush(ArrowBlue);
+    p.drawPolygon(head);
+}
+
 void Folder(QPainter& p)
 {
     p.setPen(QPen(Outline, 1));
@@ -167,30 +180,13 @@ const std::vector<TIconEntry>& IconTable()
              p.drawLine(QPointF(11, 5), QPointF(14, 8));
              p.drawLine(QPointF(11, 11), QPointF(14, 8));
          }},
-        {"EditUndo", "edit-undo",
-         [](QPainter& p) {
-             p.setPen(QPen(ArrowBlue, 2, Qt::SolidLine, Qt::FlatCap));
-             p.setBrush(Qt::NoBrush);
-             p.drawArc(QRectF(4, 4, 9, 9), 90 * 16, -270 * 16);
-             QPolygonF head;
-             head << QPointF(1, 4.5) << QPointF(7, 1) << QPointF(7, 8);
-             p.setPen(Qt::NoPen);
-             p.setBrush(ArrowBlue);
-             p.drawPolygon(head);
-         }},
+        {"EditUndo", "edit-undo", [](QPainter& p) { DrawTurningArrow(p); }},
         {"EditRedo", "edit-redo",
          [](QPainter& p) {
              // Undo's arrow, mirrored.
              p.translate(16, 0);
              p.scale(-1, 1);
-             p.setPen(QPen(ArrowBlue, 2, Qt::SolidLine, Qt::FlatCap));
-             p.setBrush(Qt::NoBrush);
-             p.drawArc(QRectF(4, 4, 9, 9), 90 * 16, -270 * 16);
-             QPolygonF head;
-             head << QPointF(1, 4.5) << QPointF(7, 1) << QPointF(7, 8);
-             p.setPen(Qt::NoPen);
-             p.setBrush(ArrowBlue);
-             p.drawPolygon(head);
+             DrawTurningArrow(p);
          }},
         {"EditCut", "edit-cut",
          [](QPainter& p) {

@@ -9,28 +9,12 @@ extern "C" {
 }
 
 #include "gif/GIFTypes.h"
+#include "io/FFmpegHandles.h"
 #include "platform/GIFException.h"
 
 namespace fl {
 
 namespace {
-
-// Owners of the decoder library's handles, so that every path frees them.
-struct TInputCloser {
-    void operator()(AVFormatContext* context) const { avformat_close_input(&context); }
-};
-struct TCodecFreer {
-    void operator()(AVCodecContext* context) const { avcodec_free_context(&context); }
-};
-struct TPacketFreer {
-    void operator()(AVPacket* packet) const { av_packet_free(&packet); }
-};
-struct TFrameFreer {
-    void operator()(AVFrame* frame) const { av_frame_free(&frame); }
-};
-struct TScalerFreer {
-    void operator()(SwsContext* context) const { sws_freeContext(context); }
-};
 
 size_t RowBytes(int width, int bits)
 {

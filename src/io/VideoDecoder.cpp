@@ -14,28 +14,13 @@ extern "C" {
 #include <filesystem>
 
 #include "gif/GIFTypes.h"
+#include "io/FFmpegHandles.h"
 #include "io/AnimatedImageSource.h"
 #include "platform/GIFException.h"
 
 namespace fl {
 
 namespace {
-
-struct TInputCloser {
-    void operator()(AVFormatContext* context) const { avformat_close_input(&context); }
-};
-struct TCodecFreer {
-    void operator()(AVCodecContext* context) const { avcodec_free_context(&context); }
-};
-struct TPacketFreer {
-    void operator()(AVPacket* packet) const { av_packet_free(&packet); }
-};
-struct TFrameFreer {
-    void operator()(AVFrame* frame) const { av_frame_free(&frame); }
-};
-struct TScalerFreer {
-    void operator()(SwsContext* context) const { sws_freeContext(context); }
-};
 
 double Seconds(AVRational rational)
 {

@@ -242,9 +242,9 @@ private:
     // it: plenty for 256 colors, and a sixth of the work.
     void Sample(const TVideoPicture& picture)
     {
-        for (int y = 0; y < picture.Height; y += 1) {
+        for (int y = (sampledRows_++) & 1; y < picture.Height; y += 2) {
             const uint8_t* row = picture.Bgr.data() + size_t(y) * size_t(picture.Width) * 3;
-            for (int x = 0; x < picture.Width; x += 1)
+            for (int x = y % 3; x < picture.Width; x += 3)
                 histogram_.Add(row[3 * x + 2], row[3 * x + 1], row[3 * x]);
         }
     }
