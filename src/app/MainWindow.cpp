@@ -172,8 +172,10 @@ void TfrmMain::OpenHandedFiles(const QStringList& files)
         showNormal();
     raise();
     activateWindow();
-    // A question or dialog on screen is answered first: the files wait.
-    if (QApplication::activeModalWidget() || QApplication::activePopupWidget()) {
+    // A question or dialog on screen is answered first, and long work
+    // (the window disabled under its progress window) ends first: the
+    // files wait.
+    if (QApplication::activeModalWidget() || QApplication::activePopupWidget() || !isEnabled()) {
         QTimer::singleShot(300, this, [this, files] { OpenHandedFiles(files); });
         return;
     }

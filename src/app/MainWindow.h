@@ -97,7 +97,8 @@ public:
     // in order.
     void OpenArguments(const QStringList& arguments);
     // Files a later start of the program handed over: the window comes to
-    // the front, and they open once no dialog is waiting for an answer.
+    // the front, and they open once no dialog is waiting for an answer and
+    // no long work is running.
     void OpenHandedFiles(const QStringList& files);
     // Opens a file as its type asks: a GIF as a document, a still image as
     // a frame (or a new animation), a video converted into a new document;

@@ -279,6 +279,17 @@ void MainWindowTest::laterStartsHandTheirFilesOver()
     stranger.write("GET / HTTP/1.0\n\n");
     QTRY_COMPARE(stranger.state(), QLocalSocket::UnconnectedState);
     QCOMPARE(window.Context().DocumentCount(), 2);
+
+    // Files handed over while long work runs (the window disabled under
+    // its progress window) wait for it to end.
+    const std::string third = rig.File("third.gif");
+    WriteAnimation(third, 1);
+    window.setEnabled(false);
+    window.OpenHandedFiles({QString::fromStdString(third)});
+    QTest::qWait(400);
+    QCOMPARE(window.Context().DocumentCount(), 2);
+    window.setEnabled(true);
+    QTRY_COMPARE(window.Context().DocumentCount(), 3);
 }
 
 void MainWindowTest::warningsDialogAnswers()
