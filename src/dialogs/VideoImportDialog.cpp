@@ -27,6 +27,8 @@ TVideoImportDialog::TVideoImportDialog(const QString& fileName, const TVideoFact
 {
     setWindowTitle(tr("Import Video"));
     setObjectName("frmVideoImport");
+    // Room for the facts on two lines at any font size.
+    setMinimumWidth(fontMetrics().averageCharWidth() * 52);
     auto* layout = new QVBoxLayout(this);
 
     QString about = tr("%1\n%2 x %3 pixels").arg(fileName).arg(facts.Width).arg(facts.Height);
