@@ -420,7 +420,6 @@ void TfrmMain::DocumentAdded(TDocument& document)
     child->OnZoomChanged = [this](TMDIChild& zoomed) {
         if (imgAni_->parentWidget() == zoomed.FramePanel()) {
             imgAni_->setFixedSize(zoomed.FramePanel()->size());
-            ShowPreviewPicture();
         }
     };
     auto* window = mdiArea_->addSubWindow(child);

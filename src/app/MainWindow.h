@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "app/AppServices.h"
+#include "app/ScaledPictureLabel.h"
 #include "document/EditorWindows.h"
 
 class QAction;
@@ -385,7 +386,7 @@ private:
     QToolButton* btnTVClose_ = nullptr;
     QToolButton* btnCloseThumbs_ = nullptr;
     QWidget* pnlSplash_ = nullptr;
-    QLabel* imgAni_ = nullptr;
+    TScaledPictureLabel* imgAni_ = nullptr;
     TMainStatusBar* statusBar_ = nullptr;
     QTimer* saveTimer_ = nullptr;
     QTimer* keepInWorkspace_ = nullptr;

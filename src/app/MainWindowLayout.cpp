@@ -124,7 +124,7 @@ void TfrmMain::CreateLayout()
     pnlSplash_ = new QWidget(mdiArea_);
     pnlSplash_->setObjectName("pnlSplash");
     pnlSplash_->hide();
-    imgAni_ = new QLabel(this);
+    imgAni_ = new TScaledPictureLabel(this);
     imgAni_->setObjectName("imgAni");
     imgAni_->hide();
 

@@ -169,16 +169,9 @@ void TfrmMain::PreviewFrameStarting(TGIFPainter& player)
 
 void TfrmMain::ShowPreviewPicture()
 {
-    if (!previewBitmap_)
-        return;
-    // The picture takes the zoomed screen's size: pixels as blocks when
-    // enlarged, smoothed when reduced, as the view draws them.
-    QImage picture = ToQImage(*previewBitmap_);
-    const QSize shown = imgAni_->size();
-    if (picture.size() != shown && !shown.isEmpty())
-        picture = picture.scaled(shown, Qt::IgnoreAspectRatio,
-                                 shown.width() > picture.width() ? Qt::FastTransformation : Qt::SmoothTransformation);
-    imgAni_->setPixmap(QPixmap::fromImage(std::move(picture)));
+    // Stretched to the zoomed screen's size as it is painted.
+    if (previewBitmap_)
+        imgAni_->SetPicture(ToQImage(*previewBitmap_));
 }
 
 void TfrmMain::StopPlayback(bool release)
@@ -219,6 +212,7 @@ void TfrmMain::HidePreview()
         return;
     TMDIChild* child = HostingChild(imgAni_->parentWidget());
     imgAni_->hide();
+    imgAni_->ClearPicture();
     imgAni_->setParent(this);
     if (!child)
         return;
@@ -242,6 +236,7 @@ void TfrmMain::ReleasePreview()
     previewBitmap_.reset();
     if (imgAni_->parentWidget() == this)
         imgAni_->clear();
+    imgAni_->ClearPicture();
 }
 
 void TfrmMain::SetPlayingStates(bool playing)

@@ -5,6 +5,8 @@
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QStandardPaths>
+#include <QTimer>
 #include <unistd.h>
 
 namespace fl {
@@ -23,6 +25,11 @@ constexpr qint64 MaxMessageBytes = 1 << 20;
 
 QString InstanceServerName()
 {
+    // The user's own runtime folder (only they can reach it), else the
+    // temporary folder with the user's number in the name.
+    const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (!runtime.isEmpty() && QDir().mkpath(runtime))
+        return runtime + QStringLiteral("/frameloom-instance");
     return QStringLiteral("frameloom-%1").arg(::getuid());
 }
 
@@ -53,12 +60,15 @@ TInstanceServer::~TInstanceServer() = default;
 
 bool TInstanceServer::Listen()
 {
-    server_->setSocketOptions(QLocalServer::UserAccessOption);
-    if (server_->listen(name_))
-        return true;
-    // Nobody answered on it (HandFilesToRunningEditor came first): a socket
-    // file an abnormal end left behind.
+    // The name of an editor that still answers on it is left to it (with
+    // restricted access, listening would replace its socket file); one that
+    // an abnormal end left behind is taken over.
+    QLocalSocket probe;
+    probe.connectToServer(name_);
+    if (probe.waitForConnected(ConnectMs))
+        return false;
     QLocalServer::removeServer(name_);
+    server_->setSocketOptions(QLocalServer::UserAccessOption);
     return server_->listen(name_);
 }
 
@@ -83,8 +93,12 @@ void TInstanceServer::Accept()
                 files.append(QString::fromUtf8(QByteArray::fromPercentEncoding(line)));
             socket->write("ok\n");
             socket->flush();
-            if (OnFiles)
-                OnFiles(files);
+            // Opening may show dialogs whose event loops end this socket:
+            // the files are opened once this call is over.
+            QTimer::singleShot(0, this, [this, files] {
+                if (OnFiles)
+                    OnFiles(files);
+            });
         });
     }
 }

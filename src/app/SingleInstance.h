@@ -12,7 +12,8 @@ class QLocalServer;
 
 namespace fl {
 
-// The socket's name: one per user, in the temporary folder.
+// The socket's name: one per user, in the user's runtime folder (or the
+// temporary folder when there is none).
 QString InstanceServerName();
 
 // Hands the files (made absolute against the current folder) to the editor

@@ -66,6 +66,8 @@ TVideoImportDialog::TVideoImportDialog(const QString& fileName, const TVideoFact
     for (const double rate : Rates)
         if (facts.FramesPerSecond <= 0 || rate < facts.FramesPerSecond - 0.01)
             cbRate_->addItem(tr("%1 a second").arg(rate), rate);
+    if (facts.FramesPerSecond > FastestRate)
+        cbRate_->setCurrentIndex(cbRate_->findData(30.0));
     form->addRow(tr("Frame &rate:"), cbRate_);
     layout->addLayout(form);
 

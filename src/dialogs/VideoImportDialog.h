@@ -25,8 +25,11 @@ public:
     // The frames the choices make, as far as the video's facts tell.
     int EstimatedFrames() const;
 
-    // The frame rates offered besides the video's own.
-    static constexpr double Rates[] = {50, 30, 25, 20, 15, 12, 10, 8, 5};
+    // The frame rates offered besides the video's own. Players show frames
+    // shorter than 3 hundredths of a second slower, so a faster video
+    // starts at 30 a second.
+    static constexpr double Rates[] = {30, 25, 20, 15, 12, 10, 8, 5};
+    static constexpr double FastestRate = 100.0 / 3;
 
 private:
     void Refresh();

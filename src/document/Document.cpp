@@ -284,6 +284,16 @@ void TDocument::SetUndoLimit(int limit)
 
 bool TDocument::Undo()
 {
+    return Undo(true);
+}
+
+bool TDocument::RollBack()
+{
+    return Undo(false);
+}
+
+bool TDocument::Undo(bool keepForRedo)
+{
     if (history_.Count() == 0)
         return true;
     const int frameIndex = history_.LastFrameIndex();
@@ -293,7 +303,7 @@ bool TDocument::Undo()
     // A snapshot of the whole animation puts every frame back.
     const bool wholeAnimation = dynamic_cast<const TActiveAnimation*>(&history_.At(history_.Count() - 1)) != nullptr;
 
-    history_.UndoLast();
+    history_.UndoLast(keepForRedo);
     context_.SelectInspectorRow(RowForUndoneCommand(name, currentRow));
 
     TEditorContext& context = context_;
@@ -345,7 +355,11 @@ bool TDocument::Redo()
     const std::string name = history_.RedoName();
     const int currentRow = context_.InspectorRow();
     const int selected = context_.frameList_.Selected();
+    const int before = history_.Count();
     history_.RedoLast();
+    // The undo step it recorded pushed the oldest one out.
+    if (history_.Count() <= before)
+        historyTrimmed_ = true;
     context_.SelectInspectorRow(RowForUndoneCommand(name, currentRow));
     MarkModified(true);
     // Every frame came back from the copy: every thumbnail is drawn again.

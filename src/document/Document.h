@@ -72,6 +72,9 @@ public:
     // frame gone): callers must not use it afterwards when Undo answers
     // false.
     bool Undo();
+    // Undoes an edit that failed half-way: the same as Undo, but the
+    // half-made state is not kept for Redo.
+    bool RollBack();
     // Makes the newest undone edit again; it becomes an undo step of its
     // own. Failures throw and leave the document as it was.
     bool Redo();
@@ -93,6 +96,7 @@ private:
     void AdoptWorkingCopy(const std::string& path);
     void DeleteWorkingCopy();
     bool IsActive() const;
+    bool Undo(bool keepForRedo);
 
     TEditorContext& context_;
     std::string fileName_;

@@ -102,7 +102,7 @@ bool TEditorContext::InsertBitmapAsFrame(const TBitmap& bitmap, int index, const
         MakeFrame(fitted, index, optimize);
     } catch (const std::exception& error) {
         if (whole && document->History().Count() > 0 && document->History().LastName() == undoName)
-            document->Undo();
+            document->RollBack();
         ShowErrorMessage(messages_, error.what());
         return false;
     }

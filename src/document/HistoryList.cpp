@@ -69,7 +69,7 @@ int THistoryList::RedoFrameIndex() const
     return redoSteps_.empty() ? -1 : redoSteps_.back()->FrameIndex;
 }
 
-void THistoryList::UndoLast()
+void THistoryList::UndoLast(bool keepForRedo)
 {
     if (commands_.empty())
         return;
@@ -78,8 +78,10 @@ void THistoryList::UndoLast()
     // than Redo: a copy that cannot be written only ends redoing.
     std::unique_ptr<TCommand> redo;
     try {
-        redo = std::make_unique<TActiveAnimation>(host_, atWholeAnimation, newest.FrameIndex);
-        redo->ActionName = newest.ActionName;
+        if (keepForRedo) {
+            redo = std::make_unique<TActiveAnimation>(host_, atWholeAnimation, newest.FrameIndex);
+            redo->ActionName = newest.ActionName;
+        }
     } catch (const std::exception&) {
         redoSteps_.clear();
     }

@@ -36,10 +36,11 @@ public:
     int LastFrameIndex() const;
 
     // Undoes the newest command, then destroys it. A failing undo throws and
-    // leaves the command in the history. Nothing happens when empty. The
-    // animation as it was before becomes the newest redo step, under the
-    // command's name; when it cannot be kept, nothing can be redone.
-    void UndoLast();
+    // leaves the command in the history. Nothing happens when empty. With
+    // keepForRedo the animation as it was before becomes the newest redo
+    // step, under the command's name; when it cannot be kept, nothing can
+    // be redone.
+    void UndoLast(bool keepForRedo = true);
     // Destroys every command, oldest first, with its temporary file, and
     // every redo step.
     void ClearHistory();

@@ -26,7 +26,7 @@ void RecordAndChange(TEditorContext& context, TDocument& document, TCommandKind 
         change();
     } catch (...) {
         if (document.History().Count() > 0 && document.History().LastName() == name)
-            document.Undo();
+            document.RollBack();
         throw;
     }
     FinishWholeAnimationEdit(context, document);

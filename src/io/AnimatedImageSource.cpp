@@ -41,6 +41,7 @@ public:
             return false;
         TAnimatedPicture& source = pictures_[next_];
         picture.Seconds = starts_[next_];
+        picture.Duration = source.Delay / 100.0;
         picture.Width = source.Width;
         picture.Height = source.Height;
         picture.Bgr = source.Bgr;

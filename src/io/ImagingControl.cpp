@@ -510,7 +510,10 @@ std::string ReadAnimatedImage(const std::string& path, const std::string& coder,
         return path + ": the picture is too large";
 
     MagickCore::ImageInfo* info = MagickCore::AcquireImageInfo();
-    MagickCore::ExceptionInfo* exception = MagickCore::AcquireExceptionInfo();
+    // Freed on every way out, an allocation failure included.
+    const std::unique_ptr<MagickCore::ExceptionInfo, MagickCore::ExceptionInfo* (*)(MagickCore::ExceptionInfo*)>
+        held(MagickCore::AcquireExceptionInfo(), MagickCore::DestroyExceptionInfo);
+    MagickCore::ExceptionInfo* exception = held.get();
     MagickCore::CopyMagickString(info->magick, coder.c_str(), MagickPathExtent);
     info->affirm = MagickCore::MagickTrue;
     TImagePtr frames(MagickCore::BlobToImage(info, bytes.data(), bytes.size(), exception));
@@ -520,10 +523,11 @@ std::string ReadAnimatedImage(const std::string& path, const std::string& coder,
     std::string text;
     TakeWorst(*exception, severity, text);
     MagickCore::DestroyImageInfo(info);
-    if (!shown || severity >= MagickCore::ErrorException) {
-        MagickCore::DestroyExceptionInfo(exception);
+    for (MagickCore::Image* image = frames.get(); image; image = image->next)
+        TakeWorst(image->exception, severity, text);
+    // A damaged or cut-off file would give made-up pictures.
+    if (!shown || severity >= MagickCore::ErrorException || severity == MagickCore::CorruptImageWarning)
         return path + ": " + (text.empty() ? std::string("the picture could not be decoded") : text);
-    }
     for (MagickCore::Image* image = shown.get(); image; image = image->next) {
         TAnimatedPicture picture;
         picture.Width = int(image->columns);
@@ -536,7 +540,6 @@ std::string ReadAnimatedImage(const std::string& path, const std::string& coder,
         picture.Delay = int(double(image->delay) * 100.0 / ticks + 0.5);
         pictures.push_back(std::move(picture));
     }
-    MagickCore::DestroyExceptionInfo(exception);
     return pictures.empty() ? path + ": the picture could not be decoded" : std::string();
 }
 

@@ -99,6 +99,7 @@ public:
                           : facts_.FramesPerSecond > 0 ? lastSeconds_ + 1 / facts_.FramesPerSecond
                                                        : lastSeconds_;
         lastSeconds_ = picture.Seconds;
+        picture.Duration = frame.pkt_duration > 0 ? double(frame.pkt_duration) * timeBase_ : 0;
         const int width = frame.width, height = frame.height;
         if (width <= 0 || height <= 0 || width > 65535 || height > 65535 ||
             uint64_t(width) * uint64_t(height) > GIFMemoryLimits.MaxFramePixels)

@@ -41,6 +41,8 @@ struct TVideoFacts {
 // red), no padding.
 struct TVideoPicture {
     double Seconds = 0;
+    // How long it is shown, when the file says; 0 otherwise.
+    double Duration = 0;
     int Width = 0;
     int Height = 0;
     std::vector<uint8_t> Bgr;

@@ -66,8 +66,11 @@ public:
             if (!Report(int(ReadingShare * done)))
                 return false;
         }
-        // The last picture lasts a frame of the video, or to the range's end.
-        const double duration = facts.FramesPerSecond > 0 ? 1 / facts.FramesPerSecond : 0.1;
+        // The last picture lasts as long as the file says, else a frame of
+        // the video, or to the range's end.
+        const double duration = shown.Duration > 0            ? shown.Duration
+                                : facts.FramesPerSecond > 0 ? 1 / facts.FramesPerSecond
+                                                            : 0.1;
         if (haveShown && shown.Seconds + duration > from_) {
             const double last = std::max(shown.Seconds, from_);
             lastEnd_ = std::min(end_, shown.Seconds + duration);
@@ -126,12 +129,13 @@ public:
                     failure = std::current_exception();
                 }
             };
-            std::vector<std::thread> threads;
-            for (size_t w = 1; w < std::min(workers, count); ++w)
-                threads.emplace_back(work, w);
-            work(0);
-            for (std::thread& thread : threads)
-                thread.join();
+            {
+                // Joined when the scope ends, also when starting one fails.
+                std::vector<std::jthread> threads;
+                for (size_t w = 1; w < std::min(workers, count); ++w)
+                    threads.emplace_back(work, w);
+                work(0);
+            }
             if (failure)
                 std::rethrow_exception(failure);
             for (size_t k = 0; k < count; ++k)
@@ -224,9 +228,17 @@ private:
 
     void Keep(double start, const TVideoPicture& picture)
     {
-        // The same picture shown again only lengthens the frame before.
-        if (!kept_.empty() && kept_.back().Picture.Seconds == picture.Seconds)
-            return;
+        if (!kept_.empty()) {
+            // A later picture of the same time is the one shown.
+            if (kept_.back().Start == start && kept_.back().Picture.Width == picture.Width &&
+                kept_.back().Picture.Height == picture.Height) {
+                kept_.back().Picture = picture;
+                return;
+            }
+            // The same picture shown again only lengthens the frame before.
+            if (kept_.back().Picture.Seconds == picture.Seconds)
+                return;
+        }
         if (int(kept_.size()) >= MaxVideoFrames)
             throw GIFException("Image is too large");
         // The pictures wait for the palette as 3 bytes a pixel: they may

@@ -161,6 +161,7 @@ TEST_F(AnimationCommandsTest, AChangeAbortedHalfWayIsUndone)
     Image().WarningHandler = nullptr;
     EXPECT_EQ(GifBytes(Image()), before);
     EXPECT_EQ(document.History().Count(), 0);
+    EXPECT_EQ(document.History().RedoCount(), 0) << "the half-made change is nothing to redo";
 }
 
 TEST_F(AnimationCommandsTest, SpeedScalesEveryDelay)

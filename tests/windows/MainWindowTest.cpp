@@ -14,6 +14,8 @@
 #include <QProcess>
 #include <QProgressBar>
 #include <QSplitter>
+#include <QScopeGuard>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
@@ -242,14 +244,27 @@ void MainWindowTest::commandLineOpensGifAndRefusesUnknownTypes()
 
 void MainWindowTest::laterStartsHandTheirFilesOver()
 {
-    // The socket lives in the temporary folder, which the rig makes one of
-    // the test's own: an editor running on the machine is left alone.
+    // The socket lives in the user's runtime folder: one of the test's own,
+    // so that an editor running on the machine is left alone.
+    QTemporaryDir runtime;
+    const QByteArray savedRuntime = qgetenv("XDG_RUNTIME_DIR");
+    qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
+    const auto restore = qScopeGuard([&savedRuntime] {
+        if (savedRuntime.isEmpty())
+            qunsetenv("XDG_RUNTIME_DIR");
+        else
+            qputenv("XDG_RUNTIME_DIR", savedRuntime);
+    });
     TMainWindowRig rig;
     WriteIntegerSetting(rig.settings, KeyDisplayAnimation, 0);
     TfrmMain& window = rig.Start();
+    QVERIFY(InstanceServerName().startsWith(runtime.path()));
     TInstanceServer server(InstanceServerName());
     server.OnFiles = [&window](const QStringList& files) { window.OpenHandedFiles(files); };
     QVERIFY(server.Listen());
+    // A second editor does not take the name from a running one.
+    TInstanceServer rival(InstanceServerName());
+    QVERIFY(!rival.Listen());
 
     // A second start of the program with two files, one named relative to
     // where it was started: it hands them over and ends.

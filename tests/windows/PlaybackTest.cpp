@@ -46,9 +46,9 @@ TMDIChild* ActiveChild(TfrmMain& window)
     return document ? ChildOf(window, *document) : nullptr;
 }
 
-QLabel* Preview(TfrmMain& window)
+TScaledPictureLabel* Preview(TfrmMain& window)
 {
-    return window.findChild<QLabel*>(QStringLiteral("imgAni"));
+    return window.findChild<TScaledPictureLabel*>(QStringLiteral("imgAni"));
 }
 
 bool MenuEnabled(TfrmMain& window, const char* name)
@@ -98,7 +98,7 @@ void PlaybackTest::previewShowsEveryFrameOfALongAnimation()
     QCOMPARE(last, 379);
 
     window.Action("AnimationPlay")->trigger();
-    QLabel* preview = Preview(window);
+    TScaledPictureLabel* preview = Preview(window);
     QVERIFY(window.PreviewRunning());
     QCOMPARE(preview->parentWidget(), child->FramePanel());
     QCOMPARE(preview->geometry(), QRect(0, 0, 472, 298));
@@ -109,7 +109,7 @@ void PlaybackTest::previewShowsEveryFrameOfALongAnimation()
     std::set<int> framesSeen;
     int previous = -1;
     int pictureChanges = 0;
-    QImage lastPicture = preview->pixmap().toImage();
+    QImage lastPicture = preview->Picture();
     bool ordered = true;
     QVERIFY(PumpUntil([&] {
         const int frame = PlayingFrame(child->PanelText(2), last);
@@ -118,7 +118,7 @@ void PlaybackTest::previewShowsEveryFrameOfALongAnimation()
             previous = frame;
             framesSeen.insert(frame);
         }
-        if (const QImage picture = preview->pixmap().toImage(); picture != lastPicture) {
+        if (const QImage picture = preview->Picture(); picture != lastPicture) {
             ++pictureChanges;
             lastPicture = picture;
         }
@@ -389,11 +389,11 @@ void PlaybackTest::pauseReleasesAndClosingIsSafe()
 
     window.AnimationPlay();
     QVERIFY(PumpUntil(
-        [&] { return !Preview(window)->pixmap().isNull() && child->PanelText(2).startsWith("Playing"); }));
+        [&] { return !Preview(window)->Picture().isNull() && child->PanelText(2).startsWith("Playing"); }));
     window.Action("AnimationPause")->trigger();
     QVERIFY(!window.PreviewRunning());
     QVERIFY(!window.PreviewHeld());
-    QVERIFY(Preview(window)->pixmap().isNull());
+    QVERIFY(Preview(window)->Picture().isNull());
     QVERIFY(!window.Action("AnimationPause")->isEnabled());
 
     // Closing the document that plays leaves the preview label to the window.
