@@ -128,8 +128,9 @@ public:
     // Answers false when a document refused to close.
     bool FileCloseAll();
     // Where Save writes a document of the sample folder: the "working"
-    // folder beside it, with a number added when the name is taken there.
-    // Empty for documents elsewhere.
+    // folder beside it (in the user's data folder when the program folder
+    // cannot be written, as when installed), with a number added when the
+    // name is taken there. Empty for documents elsewhere.
     std::string SampleFolderRedirect(const std::string& fileName) const;
 
     // The commands that are a prompt plus its change; see

@@ -6,6 +6,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMimeData>
+#include <QStandardPaths>
 #include <QUrl>
 #include <algorithm>
 #include <cctype>
@@ -13,6 +14,7 @@
 #include <optional>
 #include <random>
 #include <system_error>
+#include <unistd.h>
 
 #include "app/DocumentTabs.h"
 #include "app/MDIChild.h"
@@ -151,9 +153,15 @@ std::string TfrmMain::SampleFolderRedirect(const std::string& fileName) const
     const fs::path programFolder(services_.ProgramFolder);
     if (!SameFolder(file.parent_path(), programFolder / "Images"))
         return {};
-    const fs::path working = programFolder / "working";
+    fs::path working = programFolder / "working";
     std::error_code error;
     fs::create_directories(working, error);
+    // An installed program folder is not the user's to write: the user's
+    // own data folder takes the copies then.
+    if (error || ::access(working.c_str(), W_OK) != 0) {
+        working = fs::path(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation).toStdString()) / "working";
+        fs::create_directories(working, error);
+    }
     fs::path target = working / file.filename();
     // An existing file there is never overwritten: the name gets a number.
     std::mt19937 random(static_cast<unsigned>(std::random_device{}()));
