@@ -58,7 +58,8 @@ public:
                     Keep(target, shown);
             } else if (haveShown && picture.Seconds > from_) {
                 // The picture on screen when the range begins starts it.
-                Keep(std::max(shown.Seconds, from_), shown);
+                // Taken, not copied: the next picture replaces it anyway.
+                Keep(std::max(shown.Seconds, from_), std::move(shown));
             }
             std::swap(shown, picture);
             haveShown = true;
@@ -78,7 +79,7 @@ public:
                 for (; target < lastEnd_ - 1e-9; target += step)
                     Keep(target, shown);
             else
-                Keep(last, shown);
+                Keep(last, std::move(shown));
         }
         if (kept_.empty())
             throw EVideoError("No video frames in the chosen range");
@@ -226,13 +227,13 @@ private:
         picture.Bgr.shrink_to_fit();
     }
 
-    void Keep(double start, const TVideoPicture& picture)
+    void Keep(double start, TVideoPicture picture)
     {
         if (!kept_.empty()) {
             // A later picture of the same time is the one shown.
             if (kept_.back().Start == start && kept_.back().Picture.Width == picture.Width &&
                 kept_.back().Picture.Height == picture.Height) {
-                kept_.back().Picture = picture;
+                kept_.back().Picture = std::move(picture);
                 return;
             }
             // The same picture shown again only lengthens the frame before.
@@ -246,8 +247,8 @@ private:
         pixelsKept_ += uint64_t(picture.Width) * uint64_t(picture.Height);
         if (3 * pixelsKept_ > GIFMemoryLimits.MaxDocumentPixels)
             throw GIFException("Image is too large");
-        kept_.push_back({start, picture});
         Sample(picture);
+        kept_.push_back({start, std::move(picture)});
     }
 
     // The palette learns from every second row and every third pixel of
